@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// Common dialogs (open, save, folder, colour, font). A cancelled dialog gives an
+// empty path or no value. Tests install a double that answers from a queue.
+class IFileDialog
+{
+public:
+    virtual ~IFileDialog() = default;
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& dir,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& dir,
+                                 const QString& filter) = 0;
+    virtual QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) = 0;
+    virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
+    virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
+};
+
+class QtFileDialog final : public IFileDialog
+{
+public:
+    QString openFileName(QWidget* parent, const QString& title, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& dir,
+                         const QString& filter) override;
+    QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) override;
+    std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
+    std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// File operations with the meaning the program expects of its platform. Every
+// call reports failure by returning the system error number (0 = success) or a
+// neutral value; none throws. Paths are native paths as stored in the settings.
+namespace Fs {
+
+// Attribute values as the program stores and compares them.
+enum Attribute : int {
+    AttrReadOnly = 1,
+    AttrDirectory = 16,
+    AttrArchive = 32,
+};
+
+// Modification time and identity at full resolution, for change detection that
+// must not depend on one-second time stamps.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+bool exists(const QString& path);             // file or folder
+bool isFile(const QString& path);
+bool isDir(const QString& path);
+bool isReadableFile(const QString& path);     // a regular file that opens for reading
+qint64 length(const QString& path);           // -1 when missing
+QString modTimeText(const QString& path);     // "yyyy/MM/dd HH:mm:ss", local time; empty when missing
+FileStamp stamp(const QString& path);
+
+int attributes(const QString& path);          // -1 when missing
+bool isReadOnly(const QString& path);         // attribute value 1 or 33
+int setAttributes(const QString& path, int attributes); // only the read-only bit has a meaning here
+int setReadOnly(const QString& path, bool readOnly);
+
+int copy(const QString& from, const QString& to); // replaces to; keeps the time stamp
+int remove(const QString& path);
+// Fails with EEXIST when to exists, as the program's rename never replaces.
+// Works between folders and between file systems.
+int rename(const QString& from, const QString& to);
+int makeDir(const QString& path);
+
+// Names (not paths) of the files in folder that match a wildcard pattern
+// (* and ?), in name order.
+QStringList list(const QString& folder, const QString& pattern);
+
+QByteArray readBytes(const QString& path, int* error = nullptr);
+int writeBytes(const QString& path, const QByteArray& bytes); // creates or empties, then writes
+int appendBytes(const QString& path, const QByteArray& bytes);
+
+// Text of a system error number, for messages.
+QString errorText(int error);
+
+} // namespace Fs

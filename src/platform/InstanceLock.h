@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+// One running copy per program folder. The lock file names the holder's process
+// and host, so a lock left by a crashed copy is taken over at the next start.
+class InstanceLock
+{
+public:
+    explicit InstanceLock(const QString& programFolder);
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+
+    // False when another live copy holds the folder.
+    bool tryAcquire();
+    bool isHeld() const;
+    void release();
+
+    static QString lockFileName();
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};

@@ -1,0 +1,116 @@
+#include "platform/SharedFile.h"
+
+#include "platform/FileOps.h"
+
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace SharedFile {
+
+namespace {
+
+const QString kTempPrefix = QStringLiteral("~plw");
+
+int writeSynced(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    int err = 0;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, std::size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        p += n;
+        left -= n;
+    }
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err)
+        ::unlink(QFile::encodeName(path).constData());
+    return err;
+}
+
+} // namespace
+
+QString temporaryNameFor(const QString& path)
+{
+    static QAtomicInteger<quint32> counter;
+    const QFileInfo fi(path);
+    const QString name = kTempPrefix + QString::number(QCoreApplication::applicationPid()) + u'_'
+        + QString::number(counter.fetchAndAddRelaxed(1)) + u'_'
+        + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp");
+    return fi.dir().filePath(name);
+}
+
+bool isTemporaryName(const QString& fileName)
+{
+    return fileName.startsWith(kTempPrefix) && fileName.endsWith(QStringLiteral(".tmp"));
+}
+
+int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const QString tmp = temporaryNameFor(path);
+        const int err = writeSynced(tmp, bytes);
+        if (err == EEXIST)
+            continue;
+        if (err == 0)
+            *tempPath = tmp;
+        return err;
+    }
+    return EEXIST;
+}
+
+int replace(const QString& path, const QByteArray& bytes, bool keepBackup)
+{
+    if (keepBackup && Fs::length(path) > 0) {
+        int err = 0;
+        const QByteArray old = Fs::readBytes(path, &err);
+        if (err == 0 && !old.isEmpty()) {
+            if ((err = replace(path + QStringLiteral(".bak"), old, false)))
+                return err;
+        }
+    }
+    QString tmp;
+    if (const int err = writeTemporary(path, bytes, &tmp))
+        return err;
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        const int err = errno;
+        ::unlink(QFile::encodeName(tmp).constData());
+        return err;
+    }
+    return 0;
+}
+
+int createNew(const QString& path, const QByteArray& bytes)
+{
+    if (Fs::exists(path))
+        return EEXIST;
+    QString tmp;
+    if (const int err = writeTemporary(path, bytes, &tmp))
+        return err;
+    const int err = Fs::rename(tmp, path); // never replaces
+    if (err)
+        ::unlink(QFile::encodeName(tmp).constData());
+    return err;
+}
+
+} // namespace SharedFile

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes of files that other copies read over a shared folder. A reader never
+// meets a half-written file of ours: content goes to a temporary file in the same
+// folder (a name no reader or fetch pattern looks at), is flushed, and only then
+// takes the real name.
+namespace SharedFile {
+
+// Name of a fresh temporary file beside path, unique to this process and call.
+QString temporaryNameFor(const QString& path);
+bool isTemporaryName(const QString& fileName);
+
+// Replaces path whole with bytes. With keepBackup, the current content (when
+// not empty) is first kept as path + ".bak". Returns 0 or the system error.
+int replace(const QString& path, const QByteArray& bytes, bool keepBackup);
+
+// Creates path with bytes only if no file of that name exists; EEXIST
+// otherwise. The file appears complete or not at all.
+int createNew(const QString& path, const QByteArray& bytes);
+
+// Writes bytes to a new temporary file beside path and gives its name.
+int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath);
+
+} // namespace SharedFile

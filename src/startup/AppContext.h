@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ftp/FtpList.h"
+#include "startup/IniFile.h"
+#include "startup/Settings.h"
+
+#include <QString>
+
+class IClock;
+class IFileDialog;
+class IMessageBox;
+
+// The services a copy of the program talks to instead of the system directly.
+struct Services {
+    IMessageBox& msgBox;
+    IFileDialog& fileDialog;
+    IClock& clock;
+};
+
+// Everything one running copy owns: its program folder, its settings, its
+// tables and its services. Windows get it by reference; two contexts can live in
+// one process, which is how two users meet in a test.
+class AppContext
+{
+public:
+    AppContext(const QString& programFolder, const Services& services);
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    const QString& programFolder() const { return m_programFolder; }
+    // A file or folder in the program folder.
+    QString programPath(const QString& name) const;
+    QString settingsPath() const { return m_ini.path(); }
+
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    IniFile& iniFile() { return m_ini; }
+
+    FtpListTable& ftpList() { return m_ftpList; }
+
+    IMessageBox& msgBox() const { return m_services.msgBox; }
+    IFileDialog& fileDialog() const { return m_services.fileDialog; }
+    IClock& clock() const { return m_services.clock; }
+
+private:
+    QString m_programFolder;
+    Services m_services;
+    Settings m_settings;
+    IniFile m_ini;
+    FtpListTable m_ftpList {};
+};

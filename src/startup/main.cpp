@@ -1,0 +1,31 @@
+#include "board/frmMain.h"
+#include "platform/Clock.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "startup/StartupSequence.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Porlune"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Each user runs a copy placed in a folder of their own: that folder holds
+    // the settings and the message folders.
+    const QString programFolder = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+
+    QtMessageBox msgBox;
+    QtFileDialog fileDialog;
+    SystemClock clock;
+    StartupSequence startup(programFolder, Services {msgBox, fileDialog, clock});
+    if (startup.run() != StartupSequence::Outcome::ShowMain)
+        return 1;
+
+    frmMain mainWindow(startup.context());
+    QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit);
+    mainWindow.show();
+    return app.exec();
+}

@@ -1,0 +1,36 @@
+#include "support/QueuedFileDialog.h"
+
+QString QueuedFileDialog::nextPath(const QString& title, const QString& dir, const QString& filter)
+{
+    m_asked.append({title, dir, filter});
+    return m_paths.isEmpty() ? QString() : m_paths.dequeue();
+}
+
+QString QueuedFileDialog::openFileName(QWidget*, const QString& title, const QString& dir, const QString& filter)
+{
+    return nextPath(title, dir, filter);
+}
+
+QString QueuedFileDialog::saveFileName(QWidget*, const QString& title, const QString& dir, const QString& filter)
+{
+    return nextPath(title, dir, filter);
+}
+
+QString QueuedFileDialog::existingDirectory(QWidget*, const QString& title, const QString& dir)
+{
+    return nextPath(title, dir, QString());
+}
+
+std::optional<QColor> QueuedFileDialog::color(QWidget*, const QColor&)
+{
+    if (m_colors.isEmpty())
+        return std::nullopt;
+    return m_colors.dequeue();
+}
+
+std::optional<QFont> QueuedFileDialog::font(QWidget*, const QFont&)
+{
+    if (m_fonts.isEmpty())
+        return std::nullopt;
+    return m_fonts.dequeue();
+}
