@@ -113,15 +113,33 @@ bool IniFile::Inifile_Read()
     }
 
     std::array<bool, Settings::MaxNumber + 1> found {};
+    std::array<qsizetype, Settings::MaxNumber + 1> foundAt {};
+    std::array<QByteArray, Settings::MaxNumber + 1> raw;
     for (qsizetype pos = 0; pos + 4 <= bytes.size(); pos += RecordSize) {
         const auto* p = reinterpret_cast<const quint8*>(bytes.constData() + pos);
         const int number = qint16(quint16(p[0] | p[1] << 8));
         const int len = p[2] | p[3] << 8;
         if (!Settings::definition(number) || len > MaxValueBytes || pos + 4 + len > bytes.size())
             continue;
-        const QString value = Sjis::decode(bytes.constData() + pos + 4, len);
-        if (m_settings.setFromStored(number, value))
+        const QByteArray value(bytes.constData() + pos + 4, len);
+        if (m_settings.setFromStored(number, Sjis::decode(value))) {
             found[std::size_t(number)] = true;
+            foundAt[std::size_t(number)] = pos / RecordSize + 1;
+            raw[std::size_t(number)] = value;
+        }
+    }
+
+    // A setting found away from its own position goes back there first: the
+    // default of a missing setting written below may land on the record that
+    // held it, and the value would be gone at the next start.
+    for (const SettingDef& d : Settings::definitions()) {
+        const auto k = std::size_t(d.number);
+        if (!found[k] || foundAt[k] == d.number)
+            continue;
+        if (const int err = writeRecord(fd.get(), d.number, raw[k])) {
+            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
+            return true;
+        }
     }
 
     for (const SettingDef& d : Settings::definitions()) {
