@@ -42,6 +42,11 @@ public:
     // Tests shorten them; the program keeps the defaults.
     SharedClaim::Options waits;
 
+    // Boards this copy is changing right now. A wait lets pending events run; a
+    // cycle started from one on a board whose claim this copy already holds
+    // would wait for itself, so it is refused instead.
+    QStringList busyBoards;
+
     // Every board table entry back to empty (number 0, texts empty, flags 0).
     void clearTable() { entries.fill(BoardEntry {}); }
 };

@@ -54,6 +54,8 @@ public:
     // system error at once (folder missing or not writable: EACCES, EROFS ...).
     int acquire();
     bool isHeld() const { return m_held; }
+    // Time since the claim was taken or last touched (by this process's clock).
+    qint64 msSinceTouched() const { return m_held ? m_sinceRefresh.elapsed() : 0; }
     // Touches the claim (at most once per refreshEveryMs) while it is held.
     void refresh();
     // True while the lock file still carries our token: a holder that took
