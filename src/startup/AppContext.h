@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/BoardState.h"
 #include "ftp/FtpList.h"
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
@@ -38,6 +39,10 @@ public:
 
     FtpListTable& ftpList() { return m_ftpList; }
 
+    // Board table, row table and board time stamps (board/BoardAccess.h).
+    BoardState& board() { return m_board; }
+    const BoardState& board() const { return m_board; }
+
     IMessageBox& msgBox() const { return m_services.msgBox; }
     IFileDialog& fileDialog() const { return m_services.fileDialog; }
     IClock& clock() const { return m_services.clock; }
@@ -48,4 +53,5 @@ private:
     Settings m_settings;
     IniFile m_ini;
     FtpListTable m_ftpList {};
+    BoardState m_board;
 };

@@ -1,0 +1,426 @@
+#include "board/BoardAccess.h"
+
+#include "board/BoardFile.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "platform/QuotedCsv.h"
+#include "platform/SharedClaim.h"
+#include "platform/TextCodec.h"
+#include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
+
+#include <QElapsedTimer>
+
+#include <optional>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int kWaitMs = 100;          // the wait while a board is empty or cut short
+constexpr int kRestoreAttempt = 50;   // the attempt that falls back to ".bak"
+constexpr int kMaxAttempts = 100;     // after that, the damaged-board message
+constexpr int kMaxRounds = 100;       // re-reads of one cycle before giving up
+constexpr int kBriefMissingTries = 3; // a missing file is looked at again this often
+constexpr int kBriefMissingMs = 30;
+
+const QString kProcWrite = QStringLiteral("(Ikifile_Write)");
+
+void pauseFor(const SharedClaim::Options& waits, int ms)
+{
+    if (waits.pause)
+        waits.pause(ms);
+    else
+        SharedClaim::waitLettingEventsRun(ms);
+}
+
+bool isMissing(int err)
+{
+    // As FileExists: a file that cannot be opened for reading does not exist.
+    return err == ENOENT || err == ENOTDIR || err == EISDIR || err == EACCES || err == EPERM;
+}
+
+FileErrorKind kindOf(int err)
+{
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EIO:
+    case EFBIG:
+        return FileErrorKind::Write;
+    default:
+        return FileErrorKind::Open;
+    }
+}
+
+// Reads a shared file, looking again when it is missing: a rename over an
+// existing file on an SMB mount deletes the old file first, so a reader can
+// miss the file for a moment while its writer holds the claim. ownClaim: the
+// caller holds that claim itself, so a claim file proves nothing.
+BoardFile::RawRead readShared(const QString& path, const SharedClaim::Options& waits, bool ownClaim)
+{
+    const QString lock = SharedClaim::lockPathFor(path);
+    QElapsedTimer claimed;
+    int brief = 0;
+    while (true) {
+        BoardFile::RawRead r = BoardFile::read(path);
+        if (!isMissing(r.error))
+            return r;
+        if (brief < kBriefMissingTries) {
+            ++brief;
+            pauseFor(waits, kBriefMissingMs);
+            continue;
+        }
+        if (ownClaim || !Fs::exists(lock))
+            return r;
+        if (!claimed.isValid())
+            claimed.start();
+        // The bound covers a writer that crashed mid-replace: its claim turns
+        // stale after staleAfterMs and the file is then missing for real.
+        if (claimed.elapsed() > waits.staleAfterMs + 2000)
+            return r;
+        pauseFor(waits, kWaitMs);
+    }
+}
+
+// On the 50th attempt: an empty board with a usable backup is replaced by a copy
+// of the backup, under the board's claim. False when that is not the case.
+bool restoreFromBackup(const QString& path, const SharedClaim::Options& waits, SharedClaim* heldClaim)
+{
+    if (Fs::length(path) != 0 || Fs::isReadOnly(path))
+        return false;
+    const BoardFile::RawRead bak = BoardFile::read(path + QStringLiteral(".bak"));
+    if (!bak.ok() || bak.bytes.isEmpty())
+        return false;
+    std::optional<SharedClaim> own;
+    if (!heldClaim || !heldClaim->isHeld()) {
+        own.emplace(SharedClaim::lockPathFor(path), waits);
+        if (own->acquire() != 0)
+            return false;
+    }
+    bool ok = true;
+    if (Fs::length(path) == 0) // nobody mended it meanwhile
+        ok = SharedClaim::replaceFile(path, bak.bytes, {}, waits) == 0;
+    if (own)
+        own->release();
+    return ok;
+}
+
+int writeRows(AppContext& ctx, const QString& path, const QList<BoardRow>& rows,
+              const QByteArray& beyond, const QByteArray& previous)
+{
+    const SharedClaim::Options& waits = ctx.board().waits;
+    // A board marked read-only is not written, as on the file server (a rename
+    // would pass over the attribute).
+    if (Fs::isReadOnly(path)) {
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EACCES);
+        return EACCES;
+    }
+    const int err = SharedClaim::replaceFile(path, BoardFile::format(rows, beyond), previous, waits);
+    if (err)
+        reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
+    return err;
+}
+
+void takeOver(BoardState& st, const BoardReadOutcome& out)
+{
+    if (out.status == BoardReadOutcome::Ok) {
+        st.rows = out.rows;
+        st.lastReadStamp = out.stampText;
+    } else {
+        st.rows.clear();
+    }
+}
+
+// Marks a board as being changed by this copy for the life of a cycle.
+class BusyMark
+{
+public:
+    BusyMark(QStringList& busy, const QString& path) : m_busy(busy), m_path(path) { m_busy.append(path); }
+    ~BusyMark() { m_busy.removeOne(m_path); }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    QStringList& m_busy;
+    QString m_path;
+};
+
+} // namespace
+
+void showDamagedBoard(IMessageBox& box)
+{
+    box.show({QStringLiteral("共有掲示板ファイルに異常があります"), QStringLiteral("掲示板アクセスエラー"),
+              MsgIcon::Stop, MsgButtons::Ok, 0, false});
+}
+
+BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* heldClaim)
+{
+    const SharedClaim::Options& waits = ctx.board().waits;
+    const bool ownClaim = heldClaim && heldClaim->isHeld();
+    BoardReadOutcome out;
+    auto wait = [&] {
+        if (ownClaim)
+            heldClaim->refresh();
+        pauseFor(waits, kWaitMs);
+    };
+    for (int attempt = 1;; ++attempt) {
+        out.attempts = attempt;
+        if (attempt > kMaxAttempts) {
+            out.status = BoardReadOutcome::Damaged;
+            return out;
+        }
+        if (attempt == kRestoreAttempt && !restoreFromBackup(path, waits, heldClaim)) {
+            out.status = BoardReadOutcome::Damaged;
+            return out;
+        }
+        const BoardFile::RawRead raw = readShared(path, waits, ownClaim);
+        if (isMissing(raw.error)) {
+            out.status = BoardReadOutcome::Missing;
+            return out;
+        }
+        if (!raw.ok() || raw.bytes.isEmpty()) {
+            // Empty: an older copy is rewriting it in place. Unreadable: busy.
+            wait();
+            continue;
+        }
+        BoardFile::Parsed parsed = BoardFile::parse(raw.bytes);
+        if (parsed.cutShort) {
+            wait();
+            continue;
+        }
+        out.status = BoardReadOutcome::Ok;
+        out.rows = std::move(parsed.rows);
+        out.beyondRows = std::move(parsed.beyondRows);
+        out.bytes = raw.bytes;
+        out.stampText = raw.stampText;
+        ctx.board().lastReadFileStamp = raw.stamp;
+        return out;
+    }
+}
+
+int Ikifile_Read(AppContext& ctx, const QString& path)
+{
+    const BoardReadOutcome out = readBoard(ctx, path);
+    takeOver(ctx.board(), out);
+    if (out.status == BoardReadOutcome::Damaged)
+        showDamagedBoard(ctx.msgBox());
+    return ctx.board().rowCount();
+}
+
+int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
+{
+    BoardState& st = ctx.board();
+    const QString lock = SharedClaim::lockPathFor(path);
+    if (st.busyBoards.contains(path)) {
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EBUSY);
+        return EBUSY;
+    }
+    SharedClaim claim(lock, st.waits);
+    if (const int err = claim.acquire()) {
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, err);
+        return err;
+    }
+    BusyMark mark(st.busyBoards, path);
+    const BoardFile::RawRead old = readShared(path, st.waits, true);
+    const QList<BoardRow> rows = st.rows;
+    const int err = writeRows(ctx, path, rows, {}, old.ok() ? old.bytes : QByteArray());
+    if (err == 0 && boardIndex >= 0 && boardIndex < BoardState::BoardCount)
+        st.entries[std::size_t(boardIndex)].rowCount = int(rows.size());
+    claim.release();
+    return err;
+}
+
+CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change)
+{
+    BoardState& st = ctx.board();
+    const QString lock = SharedClaim::lockPathFor(path);
+    if (st.busyBoards.contains(path)) {
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EBUSY);
+        return CycleResult::Failed;
+    }
+    if (!Fs::isFile(path) && isMissing(readShared(path, st.waits, false).error))
+        return CycleResult::Missing;
+
+    SharedClaim claim(lock, st.waits);
+    if (const int err = claim.acquire()) {
+        if (!Fs::exists(path))
+            return CycleResult::Missing;
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, err);
+        return CycleResult::Failed;
+    }
+    BusyMark mark(st.busyBoards, path);
+    auto setCount = [&](int n) {
+        if (boardIndex >= 0 && boardIndex < BoardState::BoardCount)
+            st.entries[std::size_t(boardIndex)].rowCount = n;
+    };
+
+    for (int round = 1;; ++round) {
+        const BoardReadOutcome out = readBoard(ctx, path, &claim);
+        takeOver(st, out);
+        setCount(st.rowCount());
+        if (out.status == BoardReadOutcome::Missing) {
+            claim.release();
+            return CycleResult::Missing;
+        }
+        if (out.status == BoardReadOutcome::Damaged) {
+            // Nothing sound to write back: leave the file (and its backup) alone.
+            claim.release();
+            showDamagedBoard(ctx.msgBox());
+            return CycleResult::Damaged;
+        }
+
+        QList<BoardRow> rows = out.rows;
+        change(rows);
+
+        // Under the claim only a program that takes no claim can have written
+        // meanwhile; compare content, not a one-second time stamp.
+        const BoardFile::RawRead now = readShared(path, st.waits, true);
+        if (isMissing(now.error)) {
+            claim.release();
+            return CycleResult::Missing;
+        }
+        if (!now.ok() || now.bytes != out.bytes) {
+            if (round >= kMaxRounds) {
+                claim.release();
+                showDamagedBoard(ctx.msgBox());
+                return CycleResult::Damaged;
+            }
+            continue;
+        }
+        // A holder slower than the stale age may have lost its claim to a waiter.
+        if (claim.msSinceTouched() >= st.waits.staleAfterMs / 2 && !claim.stillOurs()) {
+            claim.release();
+            if (const int err = claim.acquire()) {
+                reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, err);
+                return CycleResult::Failed;
+            }
+            continue;
+        }
+
+        const int err = writeRows(ctx, path, rows, out.beyondRows, out.bytes);
+        claim.release();
+        if (err)
+            return CycleResult::Failed;
+        st.rows = rows;
+        setCount(int(rows.size()));
+        return CycleResult::Written;
+    }
+}
+
+int forEachOwnRow(QList<BoardRow>& rows, const QString& name, const std::function<void(BoardRow&)>& fn)
+{
+    int n = 0;
+    for (BoardRow& r : rows) {
+        if (r.isSeparator() || r.name != name)
+            continue;
+        fn(r);
+        ++n;
+    }
+    return n;
+}
+
+namespace {
+
+// Login and logout: the same walk over the boards with different changes.
+bool markOwnRows(AppContext& ctx, const std::function<void(BoardRow&)>& fn)
+{
+    BoardState& st = ctx.board();
+    const QString name = ctx.settings().text(SettingNo::UserName);
+    bool found = false;
+    for (int i = 0; i < BoardState::BoardCount; ++i) {
+        const BoardEntry e = st.entries[std::size_t(i)];
+        if (!e.shown || !e.loggedIn)
+            continue;
+        bool foundHere = false;
+        runUpdateCycle(ctx, i, e.path, [&](QList<BoardRow>& rows) {
+            foundHere = forEachOwnRow(rows, name, fn) > 0;
+        });
+        found = found || foundHere;
+    }
+    return found;
+}
+
+} // namespace
+
+int Ikifile_Login(AppContext& ctx)
+{
+    const Settings& s = ctx.settings();
+    const bool autoStart = s.intValue(56) == 1;
+    return markOwnRows(ctx, [&](BoardRow& r) {
+               if (autoStart) {
+                   r.destination = s.text(58);
+                   r.expectedReturn = s.text(60);
+               }
+               r.extension = s.text(SettingNo::Extension);
+               r.setTime = SetTimeText(ctx.clock());
+               r.mailAddress = s.text(SettingNo::MailAddress);
+               r.login = QStringLiteral("1");
+           })
+        ? 1
+        : 0;
+}
+
+void Ikifile_Logout(AppContext& ctx, bool endSetChecked)
+{
+    const Settings& s = ctx.settings();
+    const bool autoExit = s.intValue(57) == 1 && !endSetChecked;
+    markOwnRows(ctx, [&](BoardRow& r) {
+        if (autoExit) {
+            r.destination = s.text(59);
+            r.expectedReturn = s.text(61);
+        }
+        r.extension = s.text(SettingNo::Extension);
+        r.setTime = SetTimeText(ctx.clock());
+        r.mailAddress = s.text(SettingNo::MailAddress);
+        r.login = QStringLiteral("0");
+    });
+}
+
+GroupBoxItems Banfile_Read(AppContext& ctx)
+{
+    BoardState& st = ctx.board();
+    const Settings& s = ctx.settings();
+    st.clearTable();
+
+    const QString listPath = s.text(SettingNo::BoardList);
+    const BoardFile::RawRead list = readShared(listPath, st.waits, false);
+    if (list.ok()) {
+        std::size_t next = 0;
+        const QStringList lines = Sjis::decode(list.bytes).split(u'\n');
+        for (QString line : lines) {
+            if (next == st.entries.size())
+                break; // the table has room for 20 boards; further lines are ignored
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (line.trimmed().isEmpty())
+                continue;
+            const QStringList f = QuotedCsv::parseLine(line).fields;
+            BoardEntry& e = st.entries[next++];
+            bool ok = false;
+            const int number = f.value(0).trimmed().toInt(&ok);
+            e.number = ok ? number : 0;
+            e.groupName = f.value(1).trimmed();
+            e.path = f.value(2).trimmed();
+            if (Fs::isFile(e.path)) {
+                e.readOnly = Fs::isReadOnly(e.path);
+                e.rowCount = BoardFile::countRows(BoardFile::read(e.path).bytes);
+            }
+        }
+    }
+
+    GroupBoxItems box;
+    for (BoardEntry& e : st.entries) {
+        if (e.number < 1 || e.number > BoardState::BoardCount)
+            continue;
+        e.shown = s.boardFlag(SettingNo::BoardShown, e.number);
+        e.loggedIn = s.boardFlag(SettingNo::BoardLoggedIn, e.number);
+        if (e.shown)
+            box.items.append(e.readOnly ? e.groupName + QStringLiteral("(読み取り専用)") : e.groupName);
+    }
+    if (box.items.isEmpty())
+        box.items.append(QString());
+    const int last = s.intValue(62);
+    box.selected = last >= 0 && last < box.items.size() ? last : 0;
+    return box;
+}
