@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Porlune from a program folder of
-# its own (run/demo beside the sources): the folder of the executable holds the
-# user's settings and message folders.
+# its own (build/demo): the folder of the executable holds the user's settings
+# and message folders. A first run prepares a demo office there (two groups,
+# a dozen colleagues, common lists, a mail place) so there is a live board at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 bash tools/build.sh
 
-folder="$PWD/run/demo"
-mkdir -p "$folder"
+folder="$PWD/build/demo"
+if [ ! -f "$folder/Porlune.INI" ]; then
+    build/tools/porlune-demo "$folder"
+fi
 install -m 755 build/bin/Porlune "$folder/Porlune"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,20 +1,805 @@
 #include "board/frmMain.h"
 
+#include "board/BoardAccess.h"
+#include "board/WhereaboutsLists.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemColors.h"
+#include "platform/Twips.h"
 #include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
 #include "startup/Version.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Grid columns: header, width setting, shown-flag setting.
+struct ColumnDef {
+    const char16_t* header;
+    const char16_t* menuCaption;
+    int widthSetting;
+    int shownSetting;
+};
+constexpr ColumnDef kColumns[7] = {
+    {u"ﾛｸﾞｲﾝ", u"ﾛｸﾞｲﾝ", 5, 45},
+    {u"名前", u"名前", 6, 46},
+    {u"行き先", u"行き先", 7, 47},
+    {u"設定日時", u"設定日時", 8, 48},
+    {u"戻り予定", u"戻り", 9, 49},
+    {u"内線", u"内線番号", 22, 50},
+    {u"ﾒｰﾙｱﾄﾞﾚｽ", u"ﾒｰﾙｱﾄﾞﾚｽ", 78, 79},
+};
+
+QString separatorText()
+{
+    return QString(57, u'-');
+}
+
+// Room the layout keeps beside and below the grid, in twips.
+constexpr int kSideMarginTwips = 110;
+constexpr int kBottomMarginTwips = 1170;
+
+} // namespace
 
 frmMain::frmMain(AppContext& ctx, QWidget* parent)
     : QMainWindow(parent), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(mainCaption());
-    resize(480, 360);
+    setWindowTitle(captionBase());
+    for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
+        t->stop();
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    Timer3.setObjectName(QStringLiteral("Timer3"));
+    Timer4.setObjectName(QStringLiteral("Timer4"));
+    Timer5.setObjectName(QStringLiteral("Timer5"));
+    Timer6.setObjectName(QStringLiteral("Timer6"));
+    Timer1.setInterval(1000);
+    Timer2.setInterval(10000);
+    Timer3.setInterval(10000);
+    Timer4.setInterval(1000);
+    Timer5.setInterval(1000);
+    Timer6.setInterval(10000);
+    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &frmMain::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &frmMain::Timer3_Timer);
+    connect(&Timer4, &QTimer::timeout, this, &frmMain::Timer4_Timer);
+    connect(&Timer5, &QTimer::timeout, this, &frmMain::Timer5_Timer);
+    connect(&Timer6, &QTimer::timeout, this, &frmMain::Timer6_Timer);
+
+    buildControls();
+    buildMenus();
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::captionBase() const
+{
+    return mainCaption();
+}
+
+QAction* frmMain::addItem(QMenu* menu, const QString& caption, const char* name, bool enabled)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setEnabled(enabled);
+    return a;
+}
+
+void frmMain::buildControls()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Frame1"));
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(2, 2, 2, 2);
+    v->setSpacing(2);
+
+    m_cbr1 = new QWidget(central);
+    m_cbr1->setObjectName(QStringLiteral("cbr1"));
+    auto* h1 = new QHBoxLayout(m_cbr1);
+    h1->setContentsMargins(0, 0, 0, 0);
+    cboGroup = new QComboBox(m_cbr1);
+    cboGroup->setObjectName(QStringLiteral("cboGroup"));
+    cboGroup->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    h1->addWidget(cboGroup, 1);
+
+    m_cbr2 = new QWidget(central);
+    m_cbr2->setObjectName(QStringLiteral("cbr2"));
+    cboIkisaki = new QComboBox;
+    cboIkisaki->setObjectName(QStringLiteral("cboIkisaki"));
+    cboIkisaki->setEditable(true);
+    cboIkisaki->setInsertPolicy(QComboBox::NoInsert);
+    cboModori = new QComboBox;
+    cboModori->setObjectName(QStringLiteral("cboModori"));
+    cboModori->setEditable(true);
+    cboModori->setInsertPolicy(QComboBox::NoInsert);
+    cmdSettei = new QPushButton(QStringLiteral("設定"));
+    cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
+    QWidget* bandContent[3] = {cboIkisaki, cboModori, cmdSettei};
+    for (int k = 0; k < 3; ++k) {
+        auto* band = new QWidget(m_cbr2);
+        band->setObjectName(QStringLiteral("cbr2Band%1").arg(k + 1));
+        auto* bl = new QHBoxLayout(band);
+        bl->setContentsMargins(0, 0, 0, 0);
+        bl->addWidget(bandContent[k]);
+        m_bands[std::size_t(k)] = band;
+    }
+
+    DataGrid1 = new QTableWidget(0, 7, central);
+    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DataGrid1->verticalHeader()->hide();
+    DataGrid1->setWordWrap(false);
+    DataGrid1->setContextMenuPolicy(Qt::NoContextMenu);
+    DataGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DataGrid1->horizontalHeader()->setHighlightSections(false);
+    QStringList headers;
+    for (const ColumnDef& c : kColumns)
+        headers.append(QString::fromUtf16(c.header));
+    DataGrid1->setHorizontalHeaderLabels(headers);
+    DataGrid1->viewport()->installEventFilter(this);
+
+    v->addWidget(m_cbr1);
+    v->addWidget(m_cbr2);
+    v->addWidget(DataGrid1, 1);
+    setCentralWidget(central);
+
+    for (QWidget* w : {static_cast<QWidget*>(cboGroup), static_cast<QWidget*>(DataGrid1),
+                       static_cast<QWidget*>(cmdSettei)})
+        w->installEventFilter(this);
+
+    connect(cboGroup, &QComboBox::activated, this, [this] { cboGroup_Click(); });
+    connect(cmdSettei, &QPushButton::clicked, this, &frmMain::cmdSettei_Click);
+    connect(DataGrid1, &QTableWidget::cellDoubleClicked, this, [this] {
+        if (QAction* a = findChild<QAction*>(QStringLiteral("mnuMassage")); a && a->isEnabled())
+            a->trigger();
+    });
+}
+
+void frmMain::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addItem(file, QStringLiteral("共有ファイルの場所の設定"), "mnuKyoyu", false);
+    addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF", false);
+    file->addSeparator();
+    addItem(file, QStringLiteral("メッセージビューワ起動"), "mnuMview", false);
+    connect(addItem(file, QStringLiteral("メッセージログを見る"), "mnuMLog"), &QAction::triggered, this,
+            &frmMain::mnuMLog_Click);
+    connect(addItem(file, QStringLiteral("行き先ログを見る"), "mnuGoLog"), &QAction::triggered, this,
+            &frmMain::mnuGoLog_Click);
+    file->addSeparator();
+    connect(addItem(file, QStringLiteral("Porluneを終了する"), "mnuEnd"), &QAction::triggered, this,
+            &frmMain::unload);
+
+    QMenu* view = bar->addMenu(QStringLiteral("表示"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    for (int i = 0; i < 7; ++i) {
+        QAction* a = view->addAction(QString::fromUtf16(kColumns[i].menuCaption));
+        a->setObjectName(QStringLiteral("mnuHCol%1").arg(i));
+        a->setProperty("index", i);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { mnuHCol_Click(i); });
+        mnuHCol[std::size_t(i)] = a;
+    }
+    view->addSeparator();
+    addItem(view, QStringLiteral("未受信ﾒｯｾｰｼﾞ一覧"), "mnuReceive", false);
+    addItem(view, QStringLiteral("未送信メッセージ一覧"), "mnuUnsent", false);
+    view->addSeparator();
+    addItem(view, QStringLiteral("今日は何の日？"), "mnuNani", false);
+
+    QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
+    massage->setObjectName(QStringLiteral("mnuMassage"));
+    massage->setEnabled(false);
+
+    QAction* update = bar->addAction(QStringLiteral("更新"));
+    update->setObjectName(QStringLiteral("mnuUpdate"));
+    connect(update, &QAction::triggered, this, [this] {
+        Timer1_Shori();
+        cboGroup_Click();
+    });
+
+    QMenu* settings = bar->addMenu(QStringLiteral("設定"));
+    settings->setObjectName(QStringLiteral("mnuSettei"));
+    addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser", false);
+    addItem(settings, QStringLiteral("基本設定"), "mnuBasic", false);
+    addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel", false);
+    addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu", false);
+    addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput", false);
+    addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
+    addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
+    settings->addSeparator();
+    mnuEndSet = addItem(settings, QStringLiteral("今日は終了時に自動入力しない"), "mnuEndSet");
+    mnuEndSet->setCheckable(true);
+    connect(mnuEndSet, &QAction::triggered, this, &frmMain::mnuEndSet_Click);
+
+    QMenu* admin = bar->addMenu(QStringLiteral("管理者用"));
+    admin->setObjectName(QStringLiteral("mnuKanri"));
+    addItem(admin, QStringLiteral("掲示板ファイルエディタ"), "mnuIkisakiEdit", false);
+    addItem(admin, QStringLiteral("掲示板リストエディタ"), "mnuKeijibanEdit", false);
+    addItem(admin, QStringLiteral("FTPリストエディタ"), "mnuFtpEdit", false);
+
+    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    addItem(help, QStringLiteral("目次"), "mnuMokuji", false);
+    connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this, [this] {
+        pauseMessageTimers();
+        m_ctx.msgBox().show({QStringLiteral("Porlune Ver") + versionText()
+                                 + QStringLiteral("\n行き先掲示板・メッセンジャー"),
+                             QStringLiteral("バージョン情報"), MsgIcon::Information, MsgButtons::Ok});
+        resumeMessageTimers();
+    });
+    connect(addItem(help, QStringLiteral("作者ﾎｰﾑﾍﾟｰｼﾞへ"), "mnuHomePage"), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://porlune.example.jp/"))); });
+
+    m_popup1 = new QMenu(QStringLiteral("ポップアップ１"), this);
+    m_popup1->setObjectName(QStringLiteral("mnuPopup1"));
+    connect(addItem(m_popup1, QStringLiteral("メッセージ確認"), "mnuMassageCheck"), &QAction::triggered, this,
+            &frmMain::Timer1_Shori);
+    connect(addItem(m_popup1, QStringLiteral("Porluneを終了する"), "mnuP_End"), &QAction::triggered, this,
+            &frmMain::unload);
+
+    m_popup2 = new QMenu(QStringLiteral("ポップアップ２"), this);
+    m_popup2->setObjectName(QStringLiteral("mnuPopup2"));
+    mnuHokaSet = addItem(m_popup2, QStringLiteral("他の人の行き先をセット"), "mnuHokaSet", false);
+    connect(addItem(m_popup2, QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽをｺﾋﾟｰ"), "mnuMeadoCopy"), &QAction::triggered, this,
+            &frmMain::mnuMeadoCopy_Click);
+    m_popup2->addSeparator();
+    mnuEndSet2 = addItem(m_popup2, QStringLiteral("今日は終了時に自動入力しない"), "mnuEndSet2");
+    mnuEndSet2->setCheckable(true);
+    connect(mnuEndSet2, &QAction::triggered, this, &frmMain::mnuEndSet_Click);
+}
+
+void frmMain::Form_Load()
+{
+    const Settings& s = m_ctx.settings();
+    // 1. hidden while it is built; the FTP counter runs the first sync at once.
+    hide();
+    m_timer5Count = 30000;
+    setWindowTitle(captionBase());
+
+    // 3. board table and group box; selects the group used last.
+    const GroupBoxItems groups = Banfile_Read(m_ctx);
+    cboGroup->clear();
+    cboGroup->addItems(groups.items);
+    cboGroup->setCurrentIndex(groups.selected);
+
+    // 4.
+    s.intValue(39) == 1 ? Timer2.start() : Timer2.stop();
+    s.intValue(40) == 1 ? Timer3.start() : Timer3.stop();
+
+    // 6. window geometry from twips.
+    resize(Twips::toPixels(s.intValue(2)), Twips::toPixels(s.intValue(1)));
+    move(Twips::toPixels(s.intValue(3)), Twips::toPixels(s.intValue(4)));
+
+    // 7. the bands of cbr2: order, widths, rows.
+    {
+        auto* grid = new QGridLayout(m_cbr2);
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setHorizontalSpacing(4);
+        grid->setVerticalSpacing(2);
+        std::array<int, 3> order {0, 1, 2};
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return s.intValue(13 + a) < s.intValue(13 + b); });
+        int row = 0, col = 0;
+        for (int k : order) {
+            if (col > 0 && s.intValue(10 + k) != 0) {
+                ++row;
+                col = 0;
+            }
+            QWidget* band = m_bands[std::size_t(k)];
+            band->setMinimumWidth(Twips::toPixels(s.realValue(16 + k)));
+            grid->addWidget(band, row, col++);
+        }
+        grid->setColumnStretch(col, 1);
+    }
+
+    // 8 and 12. grid headers, widths and the column menu.
+    applyColumnWidths();
+    const int rowHeight = std::max(1, Twips::toPixels(s.intValue(75)));
+    DataGrid1->verticalHeader()->setMinimumSectionSize(1);
+    DataGrid1->verticalHeader()->setDefaultSectionSize(rowHeight);
+
+    // 9.
+    Ikifile_Login(m_ctx);
+
+    // 10.
+    loadLists();
+
+    // 13. font of the three boxes (the grid cells get it as they are filled).
+    QFont font(s.text(73));
+    font.setPointSizeF(std::max(1.0, s.realValue(74)));
+    for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
+        box->setFont(font);
+    DataGrid1->setFont(font);
+
+    // 15.
+    restartTimers();
+    s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
+    s.intValue(82) > 0 ? Timer5.start() : Timer5.stop();
+    s.intValue(104) > 0 ? Timer6.start() : Timer6.stop();
+
+    // 16.
+    cboGroup_Click();
+    Timer1_Shori();
+    show();
+}
+
+void frmMain::applyColumnWidths()
+{
+    const Settings& s = m_ctx.settings();
+    for (int i = 0; i < 7; ++i) {
+        const bool shown = s.intValue(kColumns[i].shownSetting) != 0;
+        mnuHCol[std::size_t(i)]->setChecked(shown);
+        if (shown) {
+            DataGrid1->setColumnHidden(i, false);
+            DataGrid1->setColumnWidth(i, std::max(1, Twips::toPixels(s.realValue(kColumns[i].widthSetting))));
+        } else {
+            DataGrid1->setColumnHidden(i, true);
+        }
+    }
+}
+
+void frmMain::loadLists()
+{
+    const Settings& s = m_ctx.settings();
+    cboIkisaki->clear();
+    cboModori->clear();
+    const WhereaboutsLists lists = WhereaboutsLists::load(m_ctx.programPath(QStringLiteral("where.ini")),
+                                                          s.text(20),
+                                                          m_ctx.programPath(QStringLiteral("return.ini")),
+                                                          s.text(21));
+    cboIkisaki->addItems(lists.destinations);
+    cboModori->addItems(lists.returns);
+    cboIkisaki->setCurrentIndex(cboIkisaki->count() > 0 ? 0 : -1);
+    cboModori->setCurrentIndex(cboModori->count() > 0 ? 0 : -1);
+}
+
+void frmMain::restartTimers()
+{
+    resumeMessageTimers();
+}
+
+void frmMain::pauseMessageTimers()
+{
+    Timer1.stop();
+    Timer2.stop();
+}
+
+void frmMain::resumeMessageTimers()
+{
+    const Settings& s = m_ctx.settings();
+    if (s.intValue(37) > 0)
+        Timer1.start();
+    if (s.intValue(39) == 1)
+        Timer2.start();
+}
+
+bool frmMain::endSetChecked() const
+{
+    return mnuEndSet->isChecked();
+}
+
+void frmMain::cboGroup_Click()
+{
+    if (cboGroup->count() == 0 || cboGroup->itemText(0).isEmpty())
+        return;
+    BoardState& board = m_ctx.board();
+    const int selected = std::max(0, cboGroup->currentIndex());
+    int index = BoardState::BoardCount - 1;
+    int shown = 0;
+    for (int k = 0; k < BoardState::BoardCount; ++k) {
+        if (board.entries[std::size_t(k)].shown && ++shown == selected + 1) {
+            index = k;
+            break;
+        }
+    }
+    BoardEntry& entry = board.entries[std::size_t(index)];
+    board.currentPath = entry.path;
+    const int rows = Ikifile_Read(m_ctx, entry.path);
+    entry.rowCount = rows;
+    if (!Fs::exists(entry.path)) {
+        DataGrid1->setRowCount(0);
+        board.shownPath.clear();
+        return;
+    }
+    Ikifile_Show(entry.path, m_forceRedraw);
+    m_forceRedraw = false;
+    m_currentReadOnly = entry.readOnly;
+    mnuHokaSet->setEnabled(false); // its window comes with setting other people's whereabouts
+}
+
+void frmMain::Ikifile_Show(const QString& path, bool force)
+{
+    if (!Fs::exists(path))
+        return;
+    BoardState& board = m_ctx.board();
+    if (Fs::isReadOnly(path)) {
+        for (BoardEntry& e : board.entries)
+            if (e.number != 0 && e.path == path)
+                e.readOnly = true;
+        const int cur = cboGroup->currentIndex();
+        const QString mark = QStringLiteral("(読み取り専用)");
+        if (cur >= 0 && !cboGroup->itemText(cur).endsWith(mark))
+            cboGroup->setItemText(cur, cboGroup->itemText(cur) + mark);
+        m_currentReadOnly = true;
+        mnuHokaSet->setEnabled(false);
+    }
+
+    const Fs::FileStamp stamp = Fs::stamp(path);
+    if (!force && path == board.shownPath && stamp == m_shownStamp) {
+        updateCaptionTime();
+        DataGrid1->clearSelection();
+        DataGrid1->setCurrentItem(nullptr);
+        return;
+    }
+
+    // The row table holds the board just read by the group switch; a fill of
+    // another path reads it here.
+    if (path != board.currentPath || board.lastReadFileStamp != stamp)
+        Ikifile_Read(m_ctx, path);
+    board.shownPath = path;
+    board.shownStamp = board.lastReadStamp;
+    m_shownStamp = board.lastReadFileStamp;
+
+    const Settings& s = m_ctx.settings();
+    const QColor inBack = SystemColors::fromSetting(s.intValue(69));
+    const QColor inText = SystemColors::fromSetting(s.intValue(70));
+    const QColor outBack = SystemColors::fromSetting(s.intValue(71));
+    const QColor outText = SystemColors::fromSetting(s.intValue(72));
+    QFont font(s.text(73));
+    font.setPointSizeF(std::max(1.0, s.realValue(74)));
+    const int rowHeight = std::max(1, Twips::toPixels(s.intValue(75)));
+
+    DataGrid1->setUpdatesEnabled(false);
+    DataGrid1->clearContents();
+    DataGrid1->setRowCount(board.rowCount());
+    for (int r = 0; r < board.rowCount(); ++r) {
+        const BoardRow& row = board.rows[r];
+        const QStringList cells = row.isSeparator()
+            ? QStringList(7, separatorText())
+            : QStringList {row.login == QLatin1String("1") ? QStringLiteral("*") : QStringLiteral(" "),
+                           row.name, row.destination, row.setTime, row.expectedReturn, row.extension,
+                           row.mailAddress};
+        const bool loggedOut = row.login == QLatin1String("0");
+        DataGrid1->setRowHeight(r, rowHeight);
+        for (int c = 0; c < 7; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            item->setBackground(loggedOut ? outBack : inBack);
+            item->setForeground(loggedOut ? outText : inText);
+            item->setFont(font);
+            DataGrid1->setItem(r, c, item);
+        }
+    }
+    DataGrid1->setUpdatesEnabled(true);
+    DataGrid1->clearSelection();
+    DataGrid1->setCurrentItem(nullptr);
+    updateCaptionTime();
+}
+
+void frmMain::updateCaptionTime()
+{
+    setWindowTitle(captionBase() + QStringLiteral(" (ﾃﾞｰﾀ取得日時:") + SetTimeText(m_ctx.clock())
+                   + QStringLiteral(")"));
+}
+
+void frmMain::cmdSettei_Click()
+{
+    const Settings& s = m_ctx.settings();
+    const QString name = s.text(26);
+    const QString destination = cboIkisaki->currentText();
+    const QString expectedReturn = cboModori->currentText();
+    QString logLine;
+    for (int k = 0; k < BoardState::BoardCount; ++k) {
+        const BoardEntry& e = m_ctx.board().entries[std::size_t(k)];
+        if (e.number < 1 || e.number > BoardState::BoardCount || !e.shown || !e.loggedIn)
+            continue;
+        runUpdateCycle(m_ctx, k, e.path, [&](QList<BoardRow>& rows) {
+            const QString setTime = SetTimeText(m_ctx.clock());
+            forEachOwnRow(rows, name, [&](BoardRow& row) {
+                row.destination = destination;
+                row.expectedReturn = expectedReturn;
+                row.extension = s.text(27);
+                row.setTime = setTime;
+                row.mailAddress = s.text(28);
+                logLine = whereaboutsLogLine(DateTimeText(m_ctx.clock(), 1), row);
+            });
+        });
+    }
+    cboGroup_Click();
+
+    if (s.intValue(65) == 1)
+        appendWhereaboutsLog(m_ctx, logLine);
+    if (s.intValue(66) == 1) {
+        cboIkisaki->setEditText(s.text(67));
+        cboModori->setEditText(s.text(68));
+    }
+}
+
+void frmMain::Timer1_Shori()
+{
+    // Message polling arrives with the message windows.
+}
+
+void frmMain::Timer1_Timer()
+{
+    if (++m_timer1Count > m_ctx.settings().intValue(37)) {
+        m_timer1Count = 0;
+        Timer1_Shori();
+    }
+}
+
+void frmMain::Timer2_Timer()
+{
+}
+
+void frmMain::Timer3_Timer()
+{
+}
+
+void frmMain::Timer4_Timer()
+{
+    if (++m_timer4Count > m_ctx.settings().intValue(41)) {
+        m_timer4Count = 0;
+        cboGroup_Click();
+    }
+}
+
+void frmMain::Timer5_Timer()
+{
+    if (++m_timer5Count > m_ctx.settings().intValue(82))
+        m_timer5Count = 0;
+}
+
+void frmMain::Timer6_Timer()
+{
+}
+
+void frmMain::mnuHCol_Click(int i)
+{
+    QAction* item = mnuHCol[std::size_t(i)];
+    // The action toggled itself before this runs; its new state is the wish.
+    const bool show = item->isChecked();
+    Settings& s = m_ctx.settings();
+    if (show) {
+        DataGrid1->setColumnHidden(i, false);
+        DataGrid1->setColumnWidth(i, std::max(1, Twips::toPixels(s.realValue(kColumns[i].widthSetting))));
+    } else {
+        // Hidden columns keep their width setting for when they come back.
+        DataGrid1->setColumnHidden(i, true);
+    }
+    s.setInt(kColumns[i].shownSetting, show ? 1 : 0);
+    m_ctx.iniFile().Inifile_Write(kColumns[i].shownSetting, show ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void frmMain::mnuMeadoCopy_Click()
+{
+    QClipboard* cb = QApplication::clipboard();
+    cb->clear();
+    const int r = DataGrid1->currentRow();
+    if (r >= 0 && r < DataGrid1->rowCount()) {
+        if (QTableWidgetItem* item = DataGrid1->item(r, 6))
+            cb->setText(item->text());
+    }
+    m_forceRedraw = true;
+    cboGroup_Click();
+}
+
+void frmMain::mnuEndSet_Click()
+{
+    const bool checked = qobject_cast<QAction*>(sender()) ? qobject_cast<QAction*>(sender())->isChecked()
+                                                          : !mnuEndSet->isChecked();
+    mnuEndSet->setChecked(checked);
+    mnuEndSet2->setChecked(checked);
+}
+
+void frmMain::mnuMLog_Click()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_ctx.settings().text(32)));
+}
+
+void frmMain::mnuGoLog_Click()
+{
+    const QString path = m_ctx.settings().text(33);
+    if (FileExists(path) == 0) {
+        m_ctx.msgBox().stop(QStringLiteral("行き先ログファイルが見つかりません\n"
+                                           "[ファイル]-[個別ファイルの場所の設定]を確認してください"),
+                            QStringLiteral("ファイルが見つかりません"));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void frmMain::mnuMview_Click()
+{
+}
+
+void frmMain::DataGrid1_MouseDown(const QPoint& pos)
+{
+    const int r = DataGrid1->rowAt(pos.y());
+    if (r < 0)
+        return;
+    DataGrid1->setCurrentCell(r, 0);
+    DataGrid1->selectRow(r);
+}
+
+void frmMain::showGridMenu(const QPoint& globalPos)
+{
+    m_lastRightClick = globalPos;
+    mnuHokaSet->setEnabled(false);
+    m_popup2->popup(globalPos);
+}
+
+bool frmMain::handleKey(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) {
+        if (m_ctx.settings().intValue(52) == 1) {
+            const int item = key - Qt::Key_F1;
+            if (item < cboGroup->count()) {
+                cboGroup->setCurrentIndex(item);
+                cboGroup_Click();
+            }
+        }
+        return true;
+    }
+    if (key == Qt::Key_Escape && m_ctx.settings().intValue(76) == 1) {
+        showMinimized();
+        return true;
+    }
+    return false;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (handleKey(static_cast<QKeyEvent*>(event)))
+            return true;
+    } else if (watched == DataGrid1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton) {
+                DataGrid1_MouseDown(me->position().toPoint());
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton) {
+                showGridMenu(me->globalPosition().toPoint());
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event))
+        QMainWindow::keyPressEvent(event);
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const Settings& s = m_ctx.settings();
+    if (windowState() & Qt::WindowMinimized) {
+        m_wasMinimized = true;
+        if (s.intValue(43) == 1)
+            QTimer::singleShot(0, this, &QWidget::hide);
+    } else if (!(windowState() & Qt::WindowMaximized)) {
+        if (s.intValue(55) == 1 && m_wasMinimized) {
+            m_forceRedraw = true;
+            cboGroup_Click();
+        }
+        m_wasMinimized = false;
+        layoutControls();
+    }
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        layoutControls();
+}
+
+void frmMain::layoutControls()
+{
+    // The window keeps room for the tool bars and at least a few grid rows.
+    const int minHeight = m_cbr2->sizeHint().height() + m_cbr1->sizeHint().height()
+        + Twips::toPixels(kBottomMarginTwips);
+    if (minimumHeight() != minHeight)
+        setMinimumHeight(std::min(minHeight, 600));
+    Q_UNUSED(kSideMarginTwips);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // Our own unload never closes the window, so a close event comes from the
+    // window's close button (or the desktop's window list): with setting 42 it
+    // only takes the window out of view. Shutdown and log-off unload directly.
+    if (!m_unloaded && m_ctx.settings().intValue(42) == 1) {
+        event->ignore();
+        if (m_ctx.settings().intValue(43) == 1)
+            hide();
+        else
+            showMinimized();
+        return;
+    }
     event->accept();
+    unload();
+}
+
+void frmMain::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
+        t->stop();
+    // 1. every other window of the program.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !qobject_cast<QMenu*>(w))
+            w->close();
+    // 2.
+    Ikifile_Logout(m_ctx, endSetChecked());
+    // 3 to 6.
+    saveLayout();
+    hide();
     Q_EMIT unloaded();
+}
+
+void frmMain::saveLayout()
+{
+    Settings& s = m_ctx.settings();
+    IniFile& ini = m_ctx.iniFile();
+    auto saveInt = [&](int number, int value) {
+        s.setInt(number, value);
+        ini.Inifile_Write(number, QString::number(value));
+    };
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        const QRect g = geometry();
+        const int values[4] = {int(Twips::fromPixels(g.height())), int(Twips::fromPixels(g.width())),
+                               int(Twips::fromPixels(g.x())), int(Twips::fromPixels(g.y()))};
+        for (int k = 0; k < 4; ++k)
+            if (values[k] > -1 && values[k] < 32767)
+                saveInt(1 + k, values[k]);
+    }
+    for (int i = 0; i < 7; ++i) {
+        if (DataGrid1->isColumnHidden(i) || DataGrid1->columnWidth(i) <= 0)
+            continue;
+        const int number = kColumns[i].widthSetting;
+        s.setReal(number, Twips::fromPixels(DataGrid1->columnWidth(i)));
+        ini.writeBack(number);
+    }
+    for (int k = 0; k < 3; ++k) {
+        ini.writeBack(10 + k);
+        ini.writeBack(13 + k);
+        ini.writeBack(16 + k);
+    }
+    saveInt(62, std::max(0, cboGroup->currentIndex()));
 }

@@ -1,16 +1,67 @@
 #pragma once
 
+#include "platform/FileOps.h"
+
 #include <QMainWindow>
+#include <QTimer>
+
+#include <array>
 
 class AppContext;
+class QAction;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class QWidget;
 
-// The program's one permanent window: the board grid, its menus and timers.
+// The program's one permanent window: the board grid, the boxes and the button
+// that set the user's whereabouts, the menus that open every other window, and
+// the six timers that do the periodic work.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit frmMain(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The loading sequence; shows the window at its end.
+    void Form_Load();
+    // Unloads: logs out, saves the layout, ends the program (unloaded()).
+    void unload();
+
+    // Group switch: re-reads the selected board and redraws the grid.
+    void cboGroup_Click();
+    // Grid fill; redraws only when the board changed or force is set.
+    void Ikifile_Show(const QString& path, bool force);
+    // The set button.
+    void cmdSettei_Click();
+    // Message poll (filled in by the messaging windows).
+    void Timer1_Shori();
+
+    // Timer ticks, callable so tests run a tick instead of waiting for one.
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Timer4_Timer();
+    void Timer5_Timer();
+    void Timer6_Timer();
+
+    // Every dialog opened from this window stops Timer1 and Timer2 while it is
+    // open and starts them again by their settings when it closes.
+    void pauseMessageTimers();
+    void resumeMessageTimers();
+
+    bool endSetChecked() const;
+    QString captionBase() const;
+
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer3;
+    QTimer Timer4;
+    QTimer Timer5;
+    QTimer Timer6;
 
 Q_SIGNALS:
     // The window has unloaded: the program ends.
@@ -18,7 +69,58 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void buildControls();
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const QString& caption, const char* name, bool enabled = true);
+    void loadLists();
+    void applyColumnWidths();
+    void mnuHCol_Click(int index);
+    void mnuMeadoCopy_Click();
+    void mnuEndSet_Click();
+    void mnuGoLog_Click();
+    void mnuMLog_Click();
+    void mnuMview_Click();
+    void DataGrid1_MouseDown(const QPoint& pos);
+    void showGridMenu(const QPoint& globalPos);
+    bool handleKey(QKeyEvent* event);
+    void updateCaptionTime();
+    void layoutControls();
+    void saveLayout();
+    void restartTimers();
+
     AppContext& m_ctx;
+
+    QWidget* m_cbr1 = nullptr;
+    QWidget* m_cbr2 = nullptr;
+    std::array<QWidget*, 3> m_bands {};
+    QComboBox* cboGroup = nullptr;
+    QComboBox* cboIkisaki = nullptr;
+    QComboBox* cboModori = nullptr;
+    QPushButton* cmdSettei = nullptr;
+    QTableWidget* DataGrid1 = nullptr;
+
+    QMenu* m_popup1 = nullptr; // tray menu "ポップアップ１"
+    QMenu* m_popup2 = nullptr; // grid menu "ポップアップ２"
+    std::array<QAction*, 7> mnuHCol {};
+    QAction* mnuEndSet = nullptr;
+    QAction* mnuEndSet2 = nullptr;
+    QAction* mnuHokaSet = nullptr;
+
+    // Window state.
+    bool m_wasMinimized = false;
+    bool m_forceRedraw = false;
+    bool m_currentReadOnly = false;
+    bool m_unloaded = false;
+    QPoint m_lastRightClick;
+    Fs::FileStamp m_shownStamp; // of the board the grid was filled from last
+    int m_timer1Count = 0;
+    int m_timer4Count = 0;
+    int m_timer5Count = 30000;
+    int m_timer6Count = 0;
 };

@@ -1,7 +1,9 @@
 #include "board/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
+#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
+#include "platform/ShutdownSignal.h"
 #include "startup/StartupSequence.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Porlune"));
     QApplication::setQuitOnLastWindowClosed(false);
+    Fonts::installSubstitutes();
 
     // Each user runs a copy placed in a folder of their own: that folder holds
     // the settings and the message folders.
@@ -26,6 +29,11 @@ int main(int argc, char* argv[])
 
     frmMain mainWindow(startup.context());
     QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit);
-    mainWindow.show();
+    // Log-off, shutdown or a terminate signal unload the window as its own end
+    // item does, so the user is logged out of the boards.
+    ShutdownSignal shutdown;
+    QObject::connect(&shutdown, &ShutdownSignal::requested, &mainWindow, &frmMain::unload);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &frmMain::unload);
+    mainWindow.Form_Load();
     return app.exec();
 }

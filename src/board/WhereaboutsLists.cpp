@@ -1,0 +1,64 @@
+#include "board/WhereaboutsLists.h"
+
+#include "board/BoardRow.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
+#include "platform/TextFile.h"
+#include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
+
+#include <cerrno>
+
+QStringList WhereaboutsLists::personalEntries(const QString& path)
+{
+    QStringList out;
+    if (FileExists(path) == 0)
+        return out;
+    for (const QString& line : TextFile::readLines(path).lines)
+        if (!line.isEmpty())
+            out.append(line);
+    return out;
+}
+
+QStringList WhereaboutsLists::commonEntries(const QString& path)
+{
+    if (FileExists(path) == 0)
+        return {};
+    return TextFile::readLines(path).lines;
+}
+
+WhereaboutsLists WhereaboutsLists::load(const QString& personalWhere, const QString& commonWhere,
+                                        const QString& personalReturn, const QString& commonReturn)
+{
+    WhereaboutsLists l;
+    l.destinations = personalEntries(personalWhere) + commonEntries(commonWhere);
+    l.returns = personalEntries(personalReturn) + commonEntries(commonReturn);
+    return l;
+}
+
+QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row)
+{
+    return QStringLiteral("設定日時(") + dateTime + QStringLiteral(")") + QStringLiteral(" 名前：") + row.name
+        + QStringLiteral(" 行き先：") + row.destination + u',' + row.expectedReturn + u',' + row.extension
+        + u',' + row.mailAddress;
+}
+
+bool appendWhereaboutsLog(AppContext& ctx, const QString& line)
+{
+    const QString path = ctx.settings().text(33);
+    const QString procedure = QStringLiteral("(frmMain_cmdSettei_Click");
+    if (FileExists(path) == 0) {
+        ctx.msgBox().stop(QStringLiteral("ログを書き込むファイルが見つかりません\n"
+                                         "[ファイル]-[個別ファイルの場所の設定]を確認してください"),
+                          QStringLiteral("ファイルが見つかりません"));
+        return false;
+    }
+    if (const int err = Fs::appendBytes(path, Sjis::encode(line) + "\r\n")) {
+        reportFileError(ctx.msgBox(), procedure, path,
+                        err == ENOSPC || err == EIO || err == EDQUOT ? FileErrorKind::Write : FileErrorKind::Open,
+                        err);
+        return false;
+    }
+    return true;
+}

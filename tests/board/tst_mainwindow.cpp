@@ -1,0 +1,477 @@
+#include "board/BoardAccess.h"
+#include "board/frmMain.h"
+#include "platform/FileOps.h"
+#include "platform/QuotedCsv.h"
+#include "platform/SystemColors.h"
+#include "platform/TextCodec.h"
+#include "platform/TextFile.h"
+#include "platform/Twips.h"
+#include "support/TestContext.h"
+#include "support/TestMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWindow>
+#include <QTableWidget>
+
+#include <memory>
+
+namespace {
+
+const QString kMe = QStringLiteral("山田太郎");
+
+QString rowLine(const QString& name, const QString& where, const QString& login,
+                const QString& back = QString(), const QString& ext = QString(), const QString& mail = QString())
+{
+    return QuotedCsv::formatTextLine({name, where, login, QStringLiteral("12/09 18:00"), back, ext, mail});
+}
+
+// A small office in a shared folder of the user's own: three boards, the
+// second not shown, the user on boards 1 and 3.
+struct Office {
+    explicit Office(TestUser& u) : user(u)
+    {
+        share = QDir(u.folder()).filePath(QStringLiteral("share"));
+        QDir().mkpath(share);
+        board1 = QDir(share).filePath(QStringLiteral("soumu.iki"));
+        board2 = QDir(share).filePath(QStringLiteral("jinji.iki"));
+        board3 = QDir(share).filePath(QStringLiteral("eigyo.iki"));
+        TextFile::writeLines(board1, {rowLine(kMe, QStringLiteral("帰宅しました"), QStringLiteral("0"), QString(), QStringLiteral("101")),
+                                      rowLine(QStringLiteral("佐藤花子"), QStringLiteral("席にいます"), QStringLiteral("1"), QString(), QStringLiteral("102"), QStringLiteral("sato@example.jp")),
+                                      rowLine(QStringLiteral("区切り線"), QString(), QStringLiteral("9")),
+                                      rowLine(QStringLiteral("鈴木一郎"), QStringLiteral("会議, 3F"), QStringLiteral("0"))});
+        TextFile::writeLines(board2, {rowLine(QStringLiteral("人事部長"), QStringLiteral("出張"), QStringLiteral("0"))});
+        TextFile::writeLines(board3, {rowLine(QStringLiteral("中村翔太"), QStringLiteral("客先"), QStringLiteral("1")),
+                                      rowLine(kMe, QString(), QStringLiteral("0"))});
+        banList = QDir(share).filePath(QStringLiteral("ban.txt"));
+        TextFile::writeLines(banList, {QStringLiteral("1,\"総務部\",\"%1\"").arg(board1),
+                                       QStringLiteral("2,\"人事部\",\"%1\"").arg(board2),
+                                       QStringLiteral("3,\"営業部\",\"%1\"").arg(board3)});
+        u.loadSettings();
+        IniFile& ini = u.ctx().iniFile();
+        ini.store(19, banList);
+        ini.store(23, QStringLiteral("21211111111111111111"));
+        ini.store(24, QStringLiteral("21211111111111111111"));
+        ini.store(26, kMe);
+        ini.store(27, QStringLiteral("101"));
+        ini.store(28, QStringLiteral("yamada@example.jp"));
+        ini.store(52, QStringLiteral("1"));
+        ini.store(41, QStringLiteral("0")); // refreshes run by hand
+        ini.store(37, QStringLiteral("0"));
+    }
+
+    std::unique_ptr<frmMain> open()
+    {
+        auto w = std::make_unique<frmMain>(user.ctx());
+        w->Form_Load();
+        return w;
+    }
+
+    QList<BoardRow> rows(const QString& path) const
+    {
+        QList<BoardRow> out;
+        for (const QString& line : TextFile::readLines(path).lines)
+            out.append(BoardRow::fromFields(QuotedCsv::parseLine(line).fields));
+        return out;
+    }
+
+    TestUser& user;
+    QString share, board1, board2, board3, banList;
+};
+
+template<typename T>
+T* control(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("control %s not found", name);
+    return c;
+}
+
+QAction* action(QWidget* w, const char* name)
+{
+    return control<QAction>(w, name);
+}
+
+QString cell(QTableWidget* g, int row, int col)
+{
+    QTableWidgetItem* i = g->item(row, col);
+    return i ? i->text() : QString();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    void gridShowsRowsInTheirColours()
+    {
+        TestUser u;
+        Office office(u);
+        IniFile& ini = u.ctx().iniFile();
+        ini.store(69, QString::number(0xE0FFFF)); // logged-in background (BGR)
+        ini.store(70, QString::number(0x000080)); // logged-in text
+        ini.store(71, QString::number(0xC0C0C0)); // logged-out background
+        auto w = office.open();
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+
+        QCOMPARE(grid->columnCount(), 7);
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("ﾛｸﾞｲﾝ"));
+        QCOMPARE(grid->horizontalHeaderItem(6)->text(), QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"));
+        QCOMPARE(grid->rowCount(), 4);
+        // Row 1: the user, logged in by the load.
+        QCOMPARE(cell(grid, 0, 0), QStringLiteral("*"));
+        QCOMPARE(cell(grid, 0, 1), kMe);
+        QCOMPARE(cell(grid, 0, 3), QStringLiteral("06/14 09:05"));
+        QCOMPARE(grid->item(0, 2)->background().color(), QColor(0xFF, 0xFF, 0xE0));
+        QCOMPARE(grid->item(0, 2)->foreground().color(), QColor(0x80, 0, 0));
+        // Row 4: logged out: a blank, the logged-out background, the system text colour.
+        QCOMPARE(cell(grid, 3, 0), QStringLiteral(" "));
+        QCOMPARE(cell(grid, 3, 2), QStringLiteral("会議, 3F"));
+        QCOMPARE(grid->item(3, 1)->background().color(), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(grid->item(3, 1)->foreground().color(), QApplication::palette().color(QPalette::Text));
+        // Row 3: a separator across every column, in the logged-in colours.
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(cell(grid, 2, c), QString(57, u'-'));
+        QCOMPARE(grid->item(2, 0)->background().color(), QColor(0xFF, 0xFF, 0xE0));
+        QCOMPARE(grid->rowHeight(0), Twips::toPixels(225));
+        QCOMPARE(grid->columnWidth(2), Twips::toPixels(1605));
+
+        QCOMPARE(w->windowTitle(), QStringLiteral("Porlune Ver1.00 (ﾃﾞｰﾀ取得日時:06/14 09:05)"));
+    }
+
+    void groupSwitchSkipsBoardsNotShown()
+    {
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        auto* group = control<QComboBox>(w.get(), "cboGroup");
+        QCOMPARE(group->count(), 2);
+        QCOMPARE(group->itemText(0), QStringLiteral("総務部"));
+        QCOMPARE(group->itemText(1), QStringLiteral("営業部"));
+        group->setCurrentIndex(1);
+        w->cboGroup_Click();
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        QCOMPARE(grid->rowCount(), 2);
+        QCOMPARE(cell(grid, 0, 1), QStringLiteral("中村翔太"));
+        QCOMPARE(u.ctx().board().currentPath, office.board3);
+    }
+
+    void noBoardChosenShowsOneEmptyItemAndHeaderOnly()
+    {
+        TestUser u;
+        u.loadSettings();
+        auto w = std::make_unique<frmMain>(u.ctx());
+        w->Form_Load();
+        auto* group = control<QComboBox>(w.get(), "cboGroup");
+        QCOMPARE(group->count(), 1);
+        QCOMPARE(group->itemText(0), QString());
+        QCOMPARE(control<QTableWidget>(w.get(), "DataGrid1")->rowCount(), 0);
+        QVERIFY(u.box().shown().isEmpty());
+    }
+
+    void functionKeysSelectGroups()
+    {
+        TestUser u;
+        Office office(u);
+        // A third shown group, so F5 has three items to miss.
+        u.ctx().iniFile().store(23, QStringLiteral("22211111111111111111"));
+        auto w = office.open();
+        auto* group = control<QComboBox>(w.get(), "cboGroup");
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        QCOMPARE(group->count(), 3);
+        QTest::keyClick(grid, Qt::Key_F2);
+        QCOMPARE(group->currentIndex(), 1);
+        QCOMPARE(cell(grid, 0, 1), QStringLiteral("人事部長"));
+        QTest::keyClick(group, Qt::Key_F5);
+        QCOMPARE(group->currentIndex(), 1);
+        QCOMPARE(cell(grid, 0, 1), QStringLiteral("人事部長"));
+        QTest::keyClick(grid, Qt::Key_F1);
+        QCOMPARE(group->currentIndex(), 0);
+    }
+
+    void hiddenColumnStaysHiddenAcrossARestartWithItsWidth()
+    {
+        TestUser u;
+        Office office(u);
+        {
+            auto w = office.open();
+            QAction* col3 = action(w.get(), "mnuHCol3");
+            QVERIFY(col3->isChecked());
+            col3->trigger();
+            QVERIFY(!col3->isChecked());
+            QVERIFY(control<QTableWidget>(w.get(), "DataGrid1")->isColumnHidden(3));
+            w->unload();
+        }
+        TestUser again(u.folder());
+        again.loadSettings();
+        QCOMPARE(again.ctx().settings().intValue(48), 0);
+        QCOMPARE(again.ctx().settings().realValue(8), 1095.0);
+        auto w = std::make_unique<frmMain>(again.ctx());
+        w->Form_Load();
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        QVERIFY(grid->isColumnHidden(3));
+        QVERIFY(!action(w.get(), "mnuHCol3")->isChecked());
+        action(w.get(), "mnuHCol3")->trigger();
+        QVERIFY(!grid->isColumnHidden(3));
+        QCOMPARE(grid->columnWidth(3), Twips::toPixels(1095));
+        QCOMPARE(again.ctx().settings().intValue(48), 1);
+    }
+
+    void setActionChangesOwnRowsOnEveryBoardAndLogsOnce()
+    {
+        TestUser u;
+        Office office(u);
+        const QString log = QDir(u.folder()).filePath(QStringLiteral("golog.txt"));
+        QCOMPARE(Fs::writeBytes(log, QByteArray()), 0);
+        u.ctx().iniFile().store(65, QStringLiteral("1"));
+        auto w = office.open();
+        u.clock().advance(3600);
+        control<QComboBox>(w.get(), "cboIkisaki")->setEditText(QStringLiteral("打合せ, 3F"));
+        control<QComboBox>(w.get(), "cboModori")->setEditText(QStringLiteral("11:00"));
+        QTest::mouseClick(control<QPushButton>(w.get(), "cmdSettei"), Qt::LeftButton);
+
+        for (const QString& path : {office.board1, office.board3}) {
+            int mine = 0;
+            for (const BoardRow& r : office.rows(path)) {
+                if (r.name != kMe)
+                    continue;
+                ++mine;
+                QCOMPARE(r.destination, QStringLiteral("打合せ, 3F"));
+                QCOMPARE(r.expectedReturn, QStringLiteral("11:00"));
+                QCOMPARE(r.setTime, QStringLiteral("06/14 10:05"));
+                QCOMPARE(r.login, QStringLiteral("1"));
+                QCOMPARE(r.mailAddress, QStringLiteral("yamada@example.jp"));
+            }
+            QCOMPARE(mine, 1);
+        }
+        // The board not shown is not touched; other people's rows are kept.
+        QCOMPARE(office.rows(office.board2).first().destination, QStringLiteral("出張"));
+        QCOMPARE(office.rows(office.board1)[1].destination, QStringLiteral("席にいます"));
+        QCOMPARE(TextFile::readLines(log).lines,
+                 QStringList {QStringLiteral("設定日時(2006/06/14 10:05:07) 名前：山田太郎 行き先：打合せ, 3F,11:00,101,yamada@example.jp")});
+        QCOMPARE(cell(control<QTableWidget>(w.get(), "DataGrid1"), 0, 2), QStringLiteral("打合せ, 3F"));
+        QVERIFY(u.box().shown().isEmpty());
+    }
+
+    void missingLogIsReportedAndRowsStillChange()
+    {
+        TestUser u;
+        Office office(u);
+        u.ctx().iniFile().store(65, QStringLiteral("1"));
+        u.ctx().iniFile().store(66, QStringLiteral("1"));
+        u.ctx().iniFile().store(67, QStringLiteral("席にいます"));
+        auto w = office.open();
+        control<QComboBox>(w.get(), "cboIkisaki")->setEditText(QStringLiteral("外出"));
+        w->cmdSettei_Click();
+        QCOMPARE(office.rows(office.board1).first().destination, QStringLiteral("外出"));
+        QCOMPARE(u.box().shown().size(), 1);
+        QCOMPARE(u.box().shown()[0].text, QStringLiteral("ログを書き込むファイルが見つかりません\n[ファイル]-[個別ファイルの場所の設定]を確認してください"));
+        QCOMPARE(u.box().shown()[0].title, QStringLiteral("ファイルが見つかりません"));
+        QVERIFY(u.box().shown()[0].systemModal);
+        QVERIFY(!Fs::exists(QDir(u.folder()).filePath(QStringLiteral("golog.txt"))));
+        // Setting 66 puts the set-in values into the boxes.
+        QCOMPARE(control<QComboBox>(w.get(), "cboIkisaki")->currentText(), QStringLiteral("席にいます"));
+    }
+
+    void boxesListPersonalEntriesFirst()
+    {
+        TestUser u;
+        Office office(u);
+        TextFile::writeLines(QDir(u.folder()).filePath(QStringLiteral("where.ini")),
+                             {QStringLiteral("郵便局"), QString(), QStringLiteral("銀行")});
+        const QString common = QDir(office.share).filePath(QStringLiteral("where.txt"));
+        TextFile::writeLines(common, {QStringLiteral("会議室"), QString(), QStringLiteral("外出")});
+        u.ctx().iniFile().store(20, common);
+        auto w = office.open();
+        auto* box = control<QComboBox>(w.get(), "cboIkisaki");
+        QStringList items;
+        for (int k = 0; k < box->count(); ++k)
+            items.append(box->itemText(k));
+        QCOMPARE(items, QStringList({QStringLiteral("郵便局"), QStringLiteral("銀行"), QStringLiteral("会議室"),
+                                     QString(), QStringLiteral("外出")}));
+        QCOMPARE(box->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>(w.get(), "cboModori")->count(), 0);
+    }
+
+    void refreshOfAnUnchangedBoardDoesNotRedraw()
+    {
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        QTableWidgetItem* before = grid->item(1, 1);
+        u.clock().advance(120);
+        w->cboGroup_Click();
+        QCOMPARE(grid->item(1, 1), before); // same cells: not redrawn
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral("09:07)")));
+
+        // Another copy changes the board: the next refresh redraws.
+        QList<BoardRow> rows = office.rows(office.board1);
+        rows[1].destination = QStringLiteral("昼食");
+        QStringList lines;
+        for (const BoardRow& r : rows)
+            lines.append(QuotedCsv::formatTextLine(r.fields()));
+        QCOMPARE(TextFile::writeLines(office.board1, lines), 0);
+        w->cboGroup_Click();
+        QCOMPARE(cell(grid, 1, 2), QStringLiteral("昼食"));
+    }
+
+    void readOnlyBoardIsMarkedOnce()
+    {
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        QCOMPARE(Fs::setReadOnly(office.board1, true), 0);
+        w->cboGroup_Click();
+        w->cboGroup_Click();
+        QCOMPARE(control<QComboBox>(w.get(), "cboGroup")->itemText(0), QStringLiteral("総務部(読み取り専用)"));
+        QVERIFY(!action(w.get(), "mnuHokaSet")->isEnabled());
+        QVERIFY(u.ctx().board().entries[0].readOnly);
+    }
+
+    void mailAddressCopy()
+    {
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        QApplication::clipboard()->setText(QStringLiteral("old"));
+        grid->setCurrentCell(1, 0);
+        action(w.get(), "mnuMeadoCopy")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("sato@example.jp"));
+        grid->setCurrentItem(nullptr);
+        action(w.get(), "mnuMeadoCopy")->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+    }
+
+    void closeButtonHidesAndTheEndItemLogsOut()
+    {
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        QSignalSpy ended(w.get(), &frmMain::unloaded);
+        QCOMPARE(office.rows(office.board1).first().login, QStringLiteral("1"));
+        // The window manager's close button.
+        QVERIFY(w->windowHandle());
+        w->windowHandle()->close();
+        QVERIFY(w->isHidden());
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(office.rows(office.board1).first().login, QStringLiteral("1"));
+
+        action(w.get(), "mnuEndSet")->trigger();
+        QVERIFY(action(w.get(), "mnuEndSet2")->isChecked());
+        u.ctx().iniFile().store(57, QStringLiteral("1")); // exit values, but not today
+        action(w.get(), "mnuP_End")->trigger();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(office.rows(office.board1).first().login, QStringLiteral("0"));
+        QCOMPARE(office.rows(office.board3)[1].login, QStringLiteral("0"));
+        QCOMPARE(office.rows(office.board1).first().destination, QStringLiteral("帰宅しました"));
+        QVERIFY(!w->Timer1.isActive() && !w->Timer4.isActive());
+    }
+
+    void timersFollowTheirSettings()
+    {
+        TestUser u;
+        Office office(u);
+        IniFile& ini = u.ctx().iniFile();
+        ini.store(37, QStringLiteral("30"));
+        ini.store(39, QStringLiteral("1"));
+        ini.store(40, QStringLiteral("0"));
+        ini.store(41, QStringLiteral("2"));
+        ini.store(82, QStringLiteral("0"));
+        ini.store(104, QStringLiteral("5"));
+        auto w = office.open();
+        QVERIFY(w->Timer1.isActive());
+        QVERIFY(w->Timer2.isActive());
+        QVERIFY(!w->Timer3.isActive());
+        QVERIFY(w->Timer4.isActive());
+        QVERIFY(!w->Timer5.isActive());
+        QVERIFY(w->Timer6.isActive());
+        QCOMPARE(w->Timer4.interval(), 1000);
+        QCOMPARE(w->Timer6.interval(), 10000);
+        w->pauseMessageTimers();
+        QVERIFY(!w->Timer1.isActive() && !w->Timer2.isActive());
+        w->resumeMessageTimers();
+        QVERIFY(w->Timer1.isActive() && w->Timer2.isActive());
+
+        // Timer4 refreshes once its count passes setting 41.
+        QList<BoardRow> rows = office.rows(office.board1);
+        rows[1].destination = QStringLiteral("昼食");
+        QStringList lines;
+        for (const BoardRow& r : rows)
+            lines.append(QuotedCsv::formatTextLine(r.fields()));
+        TextFile::writeLines(office.board1, lines);
+        auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
+        w->Timer4_Timer();
+        w->Timer4_Timer();
+        QCOMPARE(cell(grid, 1, 2), QStringLiteral("席にいます"));
+        w->Timer4_Timer();
+        QCOMPARE(cell(grid, 1, 2), QStringLiteral("昼食"));
+    }
+};
+
+// The real program in a demo office, as the run script starts it.
+class TestDemoOffice : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startAndCloseLogTheUserInAndOut()
+    {
+        QTemporaryDir dir;
+        QProcess demo;
+        demo.start(QStringLiteral(PORLUNE_DEMO_TOOL), {dir.path()});
+        QVERIFY(demo.waitForFinished(30000));
+        QCOMPARE(demo.exitCode(), 0);
+        const QString exe = dir.filePath(QStringLiteral("Porlune"));
+        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), exe));
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const QString boards[] = {dir.filePath(QStringLiteral("share/soumu.iki")),
+                                  dir.filePath(QStringLiteral("share/eigyo.iki"))};
+        auto myLogin = [&](const QString& path) {
+            for (const QString& line : TextFile::readLines(path).lines) {
+                const QStringList f = QuotedCsv::parseLine(line).fields;
+                if (f.size() == 7 && f[0] == kMe)
+                    return f[2];
+            }
+            return QString();
+        };
+        for (const QString& b : boards)
+            QCOMPARE(myLogin(b), QStringLiteral("0"));
+
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(exe, {});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(myLogin(boards[0]) == QLatin1String("1") && myLogin(boards[1]) == QLatin1String("1"), 20000);
+
+        program.terminate(); // what log-off and shutdown send
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        for (const QString& b : boards)
+            QCOMPARE(myLogin(b), QStringLiteral("0"));
+        QVERIFY(Fs::length(dir.filePath(QStringLiteral("Porlune.INI"))) == 13824);
+    }
+};
+
+PORLUNE_TEST_MAIN(TestMainWindow, TestDemoOffice)
+
+#include "tst_mainwindow.moc"
