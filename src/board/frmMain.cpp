@@ -23,7 +23,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -51,6 +53,35 @@ QString separatorText()
 {
     return QString(57, u'-');
 }
+
+// Draws cells as a flex grid does: text one pixel from the cell's edge and
+// clipped, not elided, so the stored column widths show what they showed.
+class GridCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const bool selected = opt.state & QStyle::State_Selected;
+        const QVariant back = index.data(Qt::BackgroundRole);
+        const QVariant fore = index.data(Qt::ForegroundRole);
+        painter->save();
+        painter->setClipRect(opt.rect);
+        if (selected)
+            painter->fillRect(opt.rect, opt.palette.brush(QPalette::Highlight));
+        else if (back.canConvert<QBrush>())
+            painter->fillRect(opt.rect, back.value<QBrush>());
+        painter->setPen(selected ? opt.palette.color(QPalette::HighlightedText)
+                                 : fore.canConvert<QBrush>() ? fore.value<QBrush>().color()
+                                                             : opt.palette.color(QPalette::Text));
+        painter->setFont(opt.font);
+        painter->drawText(opt.rect.adjusted(1, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, opt.text);
+        painter->restore();
+    }
+};
 
 // Room the layout keeps beside and below the grid, in twips.
 constexpr int kSideMarginTwips = 110;
@@ -149,6 +180,9 @@ void frmMain::buildControls()
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->verticalHeader()->hide();
     DataGrid1->setWordWrap(false);
+    // Cells clip as a flex grid does: the column widths are the user's, and a
+    // "…" would hide the end of a time or an extension.
+    DataGrid1->setItemDelegate(new GridCellDelegate(DataGrid1));
     DataGrid1->setContextMenuPolicy(Qt::NoContextMenu);
     DataGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
@@ -327,8 +361,7 @@ void frmMain::Form_Load()
     loadLists();
 
     // 13. font of the three boxes (the grid cells get it as they are filled).
-    QFont font(s.text(73));
-    font.setPointSizeF(std::max(1.0, s.realValue(74)));
+    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
     for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
         box->setFont(font);
     DataGrid1->setFont(font);
@@ -467,8 +500,7 @@ void frmMain::Ikifile_Show(const QString& path, bool force)
     const QColor inText = SystemColors::fromSetting(s.intValue(70));
     const QColor outBack = SystemColors::fromSetting(s.intValue(71));
     const QColor outText = SystemColors::fromSetting(s.intValue(72));
-    QFont font(s.text(73));
-    font.setPointSizeF(std::max(1.0, s.realValue(74)));
+    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
     const int rowHeight = std::max(1, Twips::toPixels(s.intValue(75)));
 
     DataGrid1->setUpdatesEnabled(false);

@@ -26,3 +26,18 @@ inline double fromPixels(int pixels)
 }
 
 } // namespace Twips
+
+#include <QFont>
+
+namespace Twips {
+
+// A font of a point size as Windows sizes it: a whole number of pixels at the
+// screen's resolution (10 points at 96 dots per inch are 13 pixels).
+inline QFont fontOf(const QString& family, double points)
+{
+    QFont f(family);
+    f.setPixelSize(std::max(1, int(std::lround(points * dpi() / 72.0))));
+    return f;
+}
+
+} // namespace Twips
