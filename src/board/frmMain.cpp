@@ -2,7 +2,13 @@
 
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsLists.h"
+#include "dialogs/frmFilePath.h"
+#include "dialogs/frmFilePath2.h"
+#include "dialogs/frmKeijiban.h"
+#include "dialogs/frmKobetsu.h"
+#include "dialogs/frmUser.h"
 #include "platform/FileOps.h"
+#include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemColors.h"
 #include "platform/Twips.h"
@@ -16,6 +22,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -215,8 +222,10 @@ void frmMain::buildMenus()
 
     QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    addItem(file, QStringLiteral("共有ファイルの場所の設定"), "mnuKyoyu", false);
-    addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF", false);
+    connect(addItem(file, QStringLiteral("共有ファイルの場所の設定"), "mnuKyoyu"), &QAction::triggered, this,
+            [this] { openDialog<frmFilePath>(); });
+    connect(addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF"), &QAction::triggered, this,
+            [this] { openDialog<frmFilePath2>(); });
     file->addSeparator();
     addItem(file, QStringLiteral("メッセージビューワ起動"), "mnuMview", false);
     connect(addItem(file, QStringLiteral("メッセージログを見る"), "mnuMLog"), &QAction::triggered, this,
@@ -256,10 +265,13 @@ void frmMain::buildMenus()
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定"));
     settings->setObjectName(QStringLiteral("mnuSettei"));
-    addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser", false);
+    connect(addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser"), &QAction::triggered, this,
+            [this] { openDialog<frmUser>(); });
     addItem(settings, QStringLiteral("基本設定"), "mnuBasic", false);
-    addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel", false);
-    addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu", false);
+    connect(addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel"), &QAction::triggered, this,
+            [this] { openDialog<frmKeijiban>(); });
+    connect(addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu"), &QAction::triggered, this,
+            [this] { openDialog<frmKobetsu>(); });
     addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput", false);
     addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
     addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
@@ -314,10 +326,7 @@ void frmMain::Form_Load()
     setWindowTitle(captionBase());
 
     // 3. board table and group box; selects the group used last.
-    const GroupBoxItems groups = Banfile_Read(m_ctx);
-    cboGroup->clear();
-    cboGroup->addItems(groups.items);
-    cboGroup->setCurrentIndex(groups.selected);
+    fillGroupBox(Banfile_Read(m_ctx));
 
     // 4.
     s.intValue(39) == 1 ? Timer2.start() : Timer2.stop();
@@ -393,19 +402,58 @@ void frmMain::applyColumnWidths()
     }
 }
 
+void frmMain::fillGroupBox(const GroupBoxItems& groups)
+{
+    cboGroup->clear();
+    cboGroup->addItems(groups.items);
+    cboGroup->setCurrentIndex(groups.selected);
+}
+
 void frmMain::loadLists()
 {
-    const Settings& s = m_ctx.settings();
-    cboIkisaki->clear();
-    cboModori->clear();
-    const WhereaboutsLists lists = WhereaboutsLists::load(m_ctx.programPath(QStringLiteral("where.ini")),
-                                                          s.text(20),
-                                                          m_ctx.programPath(QStringLiteral("return.ini")),
-                                                          s.text(21));
-    cboIkisaki->addItems(lists.destinations);
-    cboModori->addItems(lists.returns);
-    cboIkisaki->setCurrentIndex(cboIkisaki->count() > 0 ? 0 : -1);
-    cboModori->setCurrentIndex(cboModori->count() > 0 ? 0 : -1);
+    reloadDestinations();
+    reloadReturns();
+}
+
+namespace {
+void fillBox(QComboBox* box, const QStringList& entries)
+{
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+}
+} // namespace
+
+void frmMain::reloadDestinations()
+{
+    fillBox(cboIkisaki, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("where.ini")))
+                            + WhereaboutsLists::commonEntries(m_ctx.settings().text(20)));
+}
+
+void frmMain::reloadReturns()
+{
+    fillBox(cboModori, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("return.ini")))
+                           + WhereaboutsLists::commonEntries(m_ctx.settings().text(21)));
+}
+
+void frmMain::reloadBoards()
+{
+    fillGroupBox(Banfile_Read(m_ctx));
+    m_forceRedraw = true;
+    cboGroup_Click();
+}
+
+void frmMain::showHelp(int context)
+{
+    HelpViewer::show(this, m_ctx.msgBox(), m_ctx.programPath(QStringLiteral("Porlune.HLP")), context);
+}
+
+int frmMain::runDialog(QDialog& dialog)
+{
+    pauseMessageTimers();
+    const int result = dialog.exec();
+    resumeMessageTimers();
+    return result;
 }
 
 void frmMain::restartTimers()

@@ -10,6 +10,7 @@
 class AppContext;
 class QAction;
 class QComboBox;
+class QDialog;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -53,6 +54,25 @@ public:
     void pauseMessageTimers();
     void resumeMessageTimers();
 
+    // Runs a dialog modally under the rule above.
+    int runDialog(QDialog& dialog);
+    template<typename Dialog>
+    int openDialog()
+    {
+        Dialog dialog(m_ctx, *this);
+        return runDialog(dialog);
+    }
+
+    // Rebuilds the board table and the group box from the board list and the
+    // board flags, then runs the group switch.
+    void reloadBoards();
+    // Refills the destination or return box: personal entries, then the common list.
+    void reloadDestinations();
+    void reloadReturns();
+
+    // The help file at a context number.
+    void showHelp(int context);
+
     bool endSetChecked() const;
     QString captionBase() const;
 
@@ -79,6 +99,7 @@ private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const QString& caption, const char* name, bool enabled = true);
     void loadLists();
+    void fillGroupBox(const struct GroupBoxItems& groups);
     void applyColumnWidths();
     void mnuHCol_Click(int index);
     void mnuMeadoCopy_Click();
