@@ -288,7 +288,7 @@ void frmMain::buildMenus()
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    addItem(help, QStringLiteral("目次"), "mnuMokuji", false);
+    connect(addItem(help, QStringLiteral("目次"), "mnuMokuji"), &QAction::triggered, this, [this] { showHelp(11); });
     connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this, [this] {
         pauseMessageTimers();
         m_ctx.msgBox().show({QStringLiteral("Porlune Ver") + versionText()
