@@ -149,7 +149,7 @@ Mailbox::FetchResult Mailbox::fetch() const
         const QString to = moveToInbox(from, used, &err);
         if (!to.isEmpty())
             result.moved.append(to);
-        else if (err != ENOENT) // gone meanwhile: nothing is left behind
+        else if (Fs::exists(from)) // not gone meanwhile: it stays for the next poll
             result.left.append(from);
     }
     return result;
