@@ -130,7 +130,7 @@ SharedClaim::~SharedClaim()
 
 QString SharedClaim::machineKey()
 {
-    static const QString key = [] {
+    static const QString key = []() -> QString {
         QString host = QSysInfo::machineHostName();
         const QByteArray boot = readSmallFile("/proc/sys/kernel/random/boot_id");
         char ns[128] = {};
