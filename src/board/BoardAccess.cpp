@@ -64,7 +64,7 @@ BoardFile::RawRead readShared(const QString& path, const SharedClaim::Options& w
     int brief = 0;
     while (true) {
         BoardFile::RawRead r = BoardFile::read(path);
-        if (!isMissing(r.error))
+        if (!isMissing(r.error) || path.isEmpty())
             return r;
         if (brief < kBriefMissingTries) {
             ++brief;
