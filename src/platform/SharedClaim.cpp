@@ -329,9 +329,11 @@ int SharedClaim::acquire()
                 break;
             }
         }
-        // Jitter keeps waiters of several machines from retrying in step.
+        // Jitter keeps waiters of several machines from retrying in step; a
+        // waiter that has waited long looks more often, so newcomers do not
+        // keep overtaking it.
         pause(step / 2 + int(QRandomGenerator::global()->bounded(step / 2 + 1)));
-        step = std::min(step * 2, 80);
+        step = total.elapsed() > 1000 ? 30 : std::min(step * 2, 80);
     }
 }
 
