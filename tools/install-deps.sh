@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxkbcommon-dev
     libcurl4-openssl-dev
     xvfb xauth x11-utils xdotool
-    samba smbnetfs fuse3
+    samba smbnetfs fuse3 iproute2
     fonts-noto-cjk
 )
 
