@@ -55,12 +55,28 @@ bool isDigitAt(QStringView r, qsizetype i)
 // else "(2", else the first blank; -1 when there is none.
 qsizetype nameEnd(QStringView value)
 {
-    for (const char16_t* mark : {u"(0", u"(1", u"(2"}) {
-        const qsizetype p = value.indexOf(QStringView(mark, 2));
+    // One pass over the line, keeping the first place of each mark.
+    qsizetype first[3] = {-1, -1, -1};
+    qsizetype blank = -1;
+    const qsizetype n = value.size();
+    const QChar* d = value.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (c == u'(' && i + 1 < n) {
+            const char16_t next = d[i + 1].unicode();
+            if (next >= u'0' && next <= u'2' && first[next - u'0'] < 0) {
+                first[next - u'0'] = i;
+                if (next == u'0')
+                    return i;
+            }
+        } else if (c == u' ' && blank < 0) {
+            blank = i;
+        }
+    }
+    for (qsizetype p : first)
         if (p >= 0)
             return p;
-    }
-    return value.indexOf(u' ');
+    return blank;
 }
 
 // The date and time after the name end; false when in neither form.
