@@ -92,8 +92,11 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
 {
     if (!MailNames::isUsableName(recipient))
         return { Status::BadName, {}, 0 };
-    if (!Fs::isDir(mailPlace))
-        return { Status::Failed, mailPlace, ENOENT };
+    struct stat st;
+    if (::stat(QFile::encodeName(mailPlace).constData(), &st) != 0)
+        return { Status::Failed, mailPlace, mailPlace.isEmpty() ? ENOENT : errno };
+    if (!S_ISDIR(st.st_mode))
+        return { Status::Failed, mailPlace, ENOTDIR };
 
     QString temp;
     if (const int err = SharedFile::writeTemporary(
