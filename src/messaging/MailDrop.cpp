@@ -6,10 +6,10 @@
 #include "platform/SharedFile.h"
 
 #include <QFile>
-
+#include <algorithm>
 #include <bitset>
 #include <cerrno>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace MailDrop {
@@ -33,13 +33,19 @@ NumberSet usedNumbers(const QString& folder, const QString& prefix)
     return used;
 }
 
+// A claim is an empty folder: creating a folder is exclusive at the file server
+// for every client, while an exclusive file create is not everywhere (through
+// smbnetfs two machines can both "create" the same new file).
 int createClaim(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
         return errno;
-    ::close(fd);
     return 0;
+}
+
+void releaseClaim(const QString& path)
+{
+    ::rmdir(QFile::encodeName(path).constData());
 }
 
 // Clears a claim left by a sender that died holding it. The claim is first
@@ -54,41 +60,48 @@ bool clearStaleClaim(const QString& claim, qint64 shareNowNs)
     if (shareNowNs - seen.mtimeNs < qint64(StaleClaimSeconds) * 1000000000)
         return false;
     const QString aside = SharedFile::temporaryNameFor(claim);
-    if (Fs::rename(claim, aside) != 0)
+    if (Fs::exists(aside)
+        || ::rename(QFile::encodeName(claim).constData(), QFile::encodeName(aside).constData())
+            != 0)
         return !Fs::exists(claim);
     const Fs::FileStamp moved = Fs::stamp(aside);
     if (moved.mtimeNs == seen.mtimeNs) {
-        Fs::remove(aside);
+        releaseClaim(aside);
         return true;
     }
-    if (Fs::rename(aside, claim) != 0)
-        Fs::remove(aside);
+    if (Fs::exists(claim)
+        || ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(claim).constData())
+            != 0)
+        releaseClaim(aside);
     return false;
 }
 
 } // namespace
 
-QString claimFileName(const QString& recipient, int number)
+QString claimName(const QString& recipient, int number)
 {
     return kClaimPrefix + QStringLiteral("%1").arg(number, 3, 10, QChar(u'0')) + u'_' + recipient;
 }
 
-bool isClaimFileName(const QString& fileName)
+bool isClaimName(const QString& name)
 {
-    return fileName.startsWith(kClaimPrefix) && !fileName.contains(u'.');
+    return name.startsWith(kClaimPrefix) && !name.contains(u'.');
 }
 
 Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes)
 {
     if (!MailNames::isUsableName(recipient))
-        return {Status::BadName, {}, 0};
-    if (!Fs::isDir(mailPlace))
-        return {Status::Failed, mailPlace, ENOENT};
+        return { Status::BadName, {}, 0 };
+    struct stat st;
+    if (::stat(QFile::encodeName(mailPlace).constData(), &st) != 0)
+        return { Status::Failed, mailPlace, mailPlace.isEmpty() ? ENOENT : errno };
+    if (!S_ISDIR(st.st_mode))
+        return { Status::Failed, mailPlace, ENOTDIR };
 
     QString temp;
     if (const int err = SharedFile::writeTemporary(
             Paths::join(mailPlace, MailNames::dropFileName(recipient, 1)), bytes, &temp))
-        return {Status::Failed, mailPlace, err};
+        return { Status::Failed, mailPlace, err };
     // The temporary file's time stamp is the share's "now", whatever this
     // machine's clock says; claims are aged against it.
     const qint64 shareNow = Fs::stamp(temp).mtimeNs;
@@ -98,7 +111,7 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {
         if (used.test(std::size_t(n)))
             continue;
-        const QString claim = Paths::join(mailPlace, claimFileName(recipient, n));
+        const QString claim = Paths::join(mailPlace, claimName(recipient, n));
         int err = createClaim(claim);
         if (err == EEXIST && clearStaleClaim(claim, shareNow))
             err = createClaim(claim);
@@ -106,40 +119,49 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
             continue; // another sender is placing a file under this number
         if (err) {
             discard();
-            return {Status::Failed, claim, err};
+            return { Status::Failed, claim, err };
         }
         const QString target = Paths::join(mailPlace, MailNames::dropFileName(recipient, n));
         err = Fs::exists(target) ? EEXIST : Fs::rename(temp, target);
-        Fs::remove(claim);
+        releaseClaim(claim);
         if (err == 0)
-            return {Status::Delivered, target, 0};
+            return { Status::Delivered, target, 0 };
         if (err != EEXIST) {
             discard();
-            return {Status::Failed, target, err};
+            return { Status::Failed, target, err };
         }
     }
     discard();
-    return {Status::Full, Paths::join(mailPlace, MailNames::dropFileName(recipient, MailNames::MaxDropNumber)), 0};
+    return { Status::Full,
+        Paths::join(mailPlace, MailNames::dropFileName(recipient, MailNames::MaxDropNumber)), 0 };
 }
 
 Result schedule(const QString& timFolder, const QString& sendTime, const QString& recipient,
-                const QByteArray& bytes)
+    const QByteArray& bytes)
 {
     if (!MailNames::isUsableName(recipient))
-        return {Status::BadName, {}, 0};
+        return { Status::BadName, {}, 0 };
+    if (sendTime.size() != 14 || !std::all_of(sendTime.begin(), sendTime.end(), [](QChar c) {
+            return c >= u'0' && c <= u'9';
+        }))
+        return { Status::Failed, timFolder, EINVAL };
     const QString prefix = sendTime + recipient;
     const NumberSet used = usedNumbers(timFolder, prefix);
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {
         if (used.test(std::size_t(n)))
             continue;
-        const QString target = Paths::join(timFolder, MailNames::scheduledFileName(sendTime, recipient, n));
+        const QString target
+            = Paths::join(timFolder, MailNames::scheduledFileName(sendTime, recipient, n));
         const int err = SharedFile::createNew(target, bytes);
         if (err == 0)
-            return {Status::Delivered, target, 0};
+            return { Status::Delivered, target, 0 };
         if (err != EEXIST)
-            return {Status::Failed, target, err};
+            return { Status::Failed, target, err };
     }
-    return {Status::Full, Paths::join(timFolder, MailNames::scheduledFileName(sendTime, recipient, MailNames::MaxDropNumber)), 0};
+    return { Status::Full,
+        Paths::join(
+            timFolder, MailNames::scheduledFileName(sendTime, recipient, MailNames::MaxDropNumber)),
+        0 };
 }
 
 } // namespace MailDrop

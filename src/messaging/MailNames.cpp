@@ -14,9 +14,9 @@ constexpr int MaxNameBytes = 200;
 bool isReservedDeviceName(const QString& name)
 {
     const QString upper = name.toUpper();
-    static const QStringList fixed = {QStringLiteral("CON"), QStringLiteral("PRN"),
-                                      QStringLiteral("AUX"), QStringLiteral("NUL"),
-                                      QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
+    static const QStringList fixed
+        = { QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+              QStringLiteral("NUL"), QStringLiteral("CONIN$"), QStringLiteral("CONOUT$") };
     if (fixed.contains(upper))
         return true;
     return upper.size() == 4 && (upper.startsWith(u"COM") || upper.startsWith(u"LPT"))
@@ -33,7 +33,8 @@ QString nameProblem(const QString& name)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return QStringLiteral("名前に制御文字を含む");
         if (QStringView(u"\\/:*?\"<>|.,").contains(c))
-            return QStringLiteral("名前にファイル名で使えない文字（\\ / : * ? \" < > | . ,）を含む");
+            return QStringLiteral(
+                "名前にファイル名で使えない文字（\\ / : * ? \" < > | . ,）を含む");
     }
     if (name.endsWith(u' ') || name.endsWith(u'\u3000'))
         return QStringLiteral("名前が空白で終わる");

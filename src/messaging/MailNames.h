@@ -9,10 +9,22 @@ namespace MailNames {
 
 inline constexpr int MaxDropNumber = 999;
 
-inline QString tmpFolder() { return QStringLiteral("TMP"); }
-inline QString timFolder() { return QStringLiteral("TIM"); }
-inline QString rcvFolder() { return QStringLiteral("RCV"); }
-inline QString messageTmp() { return QStringLiteral("message.tmp"); }
+inline QString tmpFolder()
+{
+    return QStringLiteral("TMP");
+}
+inline QString timFolder()
+{
+    return QStringLiteral("TIM");
+}
+inline QString rcvFolder()
+{
+    return QStringLiteral("RCV");
+}
+inline QString messageTmp()
+{
+    return QStringLiteral("message.tmp");
+}
 
 // Why name cannot stand in a message file name, as a Japanese clause ending in
 // "ため"; empty when it can. Refused: empty names, path separators and the other
@@ -20,7 +32,10 @@ inline QString messageTmp() { return QStringLiteral("message.tmp"); }
 // addressee line is split at it), control characters, a blank at the end, the
 // device names Windows reserves, and names too long for the longest file name.
 QString nameProblem(const QString& name);
-inline bool isUsableName(const QString& name) { return nameProblem(name).isEmpty(); }
+inline bool isUsableName(const QString& name)
+{
+    return nameProblem(name).isEmpty();
+}
 
 // "Taro.001"
 QString dropFileName(const QString& recipient, int number);

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <unistd.h>
 
@@ -31,7 +30,7 @@ Mailbox::Mailbox(const QString& mailPlace, const QString& programFolder, const Q
 
 Mailbox::Mailbox(const AppContext& ctx)
     : Mailbox(ctx.settings().text(SettingNo::MailPlace), ctx.programFolder(),
-              ctx.settings().text(SettingNo::UserName))
+        ctx.settings().text(SettingNo::UserName))
 {
 }
 
@@ -111,11 +110,14 @@ QString Mailbox::moveToInbox(const QString& path, QSet<int>& used, int* error) c
         int n = 1;
         while (used.contains(n))
             ++n;
-        used.insert(n);
         const QString target = Paths::join(m_programFolder, MailNames::inboxFileName(m_ownName, n));
-        if (Fs::exists(Paths::join(tmpFolderPath(), MailNames::tmpFileName(m_ownName, n))))
+        if (Fs::exists(Paths::join(tmpFolderPath(), MailNames::tmpFileName(m_ownName, n)))) {
+            used.insert(n);
             continue;
+        }
         err = moveNoReplace(path, target);
+        if (err == 0 || err == EEXIST)
+            used.insert(n);
         if (err == 0) {
             if (error)
                 *error = 0;

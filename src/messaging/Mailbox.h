@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
-
-#include <QSet>
 
 class AppContext;
 
@@ -14,9 +13,10 @@ class AppContext;
 class Mailbox
 {
 public:
-    struct FetchResult {
-        QStringList moved;  // new inbox paths, in the order the files were taken
-        QStringList left;   // drop files that could not be moved; the next poll tries again
+    struct FetchResult
+    {
+        QStringList moved; // new inbox paths, in the order the files were taken
+        QStringList left; // drop files that could not be moved; the next poll tries again
     };
 
     Mailbox(const QString& mailPlace, const QString& programFolder, const QString& ownName);

@@ -56,16 +56,21 @@ constexpr int HeaderFields = 6;
 constexpr qint64 LegacyNumberLimit = 1000000000;
 
 // The header field at index (0 to 5), for a const or a changeable message.
-template<typename Message>
-auto& headerField(Message& m, int index)
+template<typename Message> auto& headerField(Message& m, int index)
 {
     switch (index) {
-    case 0: return m.addressees;
-    case 1: return m.sender;
-    case 2: return m.sentAt;
-    case 3: return m.sealed;
-    case 4: return m.receipt;
-    default: return m.mailId;
+    case 0:
+        return m.addressees;
+    case 1:
+        return m.sender;
+    case 2:
+        return m.sentAt;
+    case 3:
+        return m.sealed;
+    case 4:
+        return m.receipt;
+    default:
+        return m.mailId;
     }
 }
 

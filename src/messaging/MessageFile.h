@@ -10,12 +10,13 @@
 // One message as its file holds it: six header fields, then the text lines.
 // Fields keep their plain text exactly as read, so a file read and written again
 // is unchanged; the typed accessors interpret them.
-struct MessageFile {
+struct MessageFile
+{
     enum class Receipt { None, Requested, IsReceipt };
 
-    QString addressees;          // each addressee followed by ",": "A,B,"
+    QString addressees; // each addressee followed by ",": "A,B,"
     QString sender;
-    QString sentAt;              // "yyyy/MM/dd HH:mm:ss"
+    QString sentAt; // "yyyy/MM/dd HH:mm:ss"
     QString sealed = QStringLiteral("0");
     QString receipt = QStringLiteral("0");
     QString mailId = QStringLiteral("0");
@@ -39,12 +40,13 @@ struct MessageFile {
     int mailIdNumber() const;
 };
 
-struct MessageReadResult {
-    int error = 0;                // errno when the file could not be opened or read
-    bool legacy = false;          // line 1 was a number: the older digit form
-    bool headerMissing = false;   // the file ends before the six header fields
-    QList<int> unreadableLines;   // file line numbers (1-based) that could not be decoded
-    MessageFile message;          // fields of unreadable or missing lines are empty
+struct MessageReadResult
+{
+    int error = 0; // errno when the file could not be opened or read
+    bool legacy = false; // line 1 was a number: the older digit form
+    bool headerMissing = false; // the file ends before the six header fields
+    QList<int> unreadableLines; // file line numbers (1-based) that could not be decoded
+    MessageFile message; // fields of unreadable or missing lines are empty
 
     bool opened() const { return error == 0; }
     // Every line was there and decoded: the message can be shown as it was sent.

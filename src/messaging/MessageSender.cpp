@@ -39,7 +39,8 @@ QString MessageSender::badNameText(const QString& recipient, const QString& prob
 QString MessageSender::fullText(const QString& recipient)
 {
     return QStringLiteral("メールの置き場所に「") + recipient
-        + QStringLiteral("」宛てのメッセージが999通たまっているため、送れません。") + QStringLiteral("\r\n")
+        + QStringLiteral("」宛てのメッセージが999通たまっているため、送れません。")
+        + QStringLiteral("\r\n")
         + QStringLiteral("相手がメッセージを受け取るまで待ってから送り直してください。");
 }
 
@@ -62,21 +63,24 @@ int MessageSender::writeMessageTmp(const MessageFile& message, const QString& pr
     const int err = SharedFile::replace(path, MessageFormat::encode(message, m_keys), false);
     if (err)
         reportFileError(m_ctx.msgBox(), procedure, path,
-                        err == ENOSPC || err == EIO || err == EDQUOT || err == EFBIG ? FileErrorKind::Write : FileErrorKind::Open, err);
+            err == ENOSPC || err == EIO || err == EDQUOT || err == EFBIG ? FileErrorKind::Write
+                                                                         : FileErrorKind::Open,
+            err);
     return err;
 }
 
 MailDrop::Result MessageSender::deliverOne(const QString& recipient, const QByteArray& bytes,
-                                           const MessageFile& message, const Options& options)
+    const MessageFile& message, const Options& options)
 {
     MailDrop::Result r;
     if (options.mode == Mode::Scheduled) {
-        r = MailDrop::schedule(m_ctx.programPath(MailNames::timFolder()), options.sendTime, recipient, bytes);
+        r = MailDrop::schedule(
+            m_ctx.programPath(MailNames::timFolder()), options.sendTime, recipient, bytes);
     } else {
         r = MailDrop::drop(m_ctx.settings().text(SettingNo::MailPlace), recipient, bytes);
         if (r.ok() && options.keepReceiptCopy) {
             const QString rcv = Paths::join(m_ctx.programPath(MailNames::rcvFolder()),
-                                            MailNames::rcvFileName(recipient, message.mailIdNumber()));
+                MailNames::rcvFileName(recipient, message.mailIdNumber()));
             if (const int err = SharedFile::replace(rcv, bytes, false))
                 reportFileError(m_ctx.msgBox(), options.procedure, rcv, FileErrorKind::Write, err);
         }
@@ -85,7 +89,8 @@ MailDrop::Result MessageSender::deliverOne(const QString& recipient, const QByte
     case MailDrop::Status::Delivered:
         break;
     case MailDrop::Status::BadName:
-        m_ctx.msgBox().stop(badNameText(recipient, MailNames::nameProblem(recipient)), errorTitle());
+        m_ctx.msgBox().stop(
+            badNameText(recipient, MailNames::nameProblem(recipient)), errorTitle());
         break;
     case MailDrop::Status::Full:
         m_ctx.msgBox().stop(fullText(recipient), errorTitle());
@@ -97,8 +102,8 @@ MailDrop::Result MessageSender::deliverOne(const QString& recipient, const QByte
     return r;
 }
 
-MessageSender::Result MessageSender::send(const MessageFile& message, const QStringList& recipients,
-                                          const Options& options)
+MessageSender::Result MessageSender::send(
+    const MessageFile& message, const QStringList& recipients, const Options& options)
 {
     Result result;
     if (!checkRecipients(recipients)) {
@@ -111,11 +116,12 @@ MessageSender::Result MessageSender::send(const MessageFile& message, const QStr
     int err = 0;
     const QByteArray bytes = Fs::readBytes(messageTmpPath(), &err);
     if (err) {
-        reportFileError(m_ctx.msgBox(), options.procedure, messageTmpPath(), FileErrorKind::Open, err);
+        reportFileError(
+            m_ctx.msgBox(), options.procedure, messageTmpPath(), FileErrorKind::Open, err);
         result.writeError = err;
         return result;
     }
     for (const QString& recipient : recipients)
-        result.outcomes.append({recipient, deliverOne(recipient, bytes, message, options)});
+        result.outcomes.append({ recipient, deliverOne(recipient, bytes, message, options) });
     return result;
 }

@@ -18,30 +18,36 @@ class MessageSender
 {
 public:
     enum class Mode {
-        Immediate,  // into the mail place
-        Scheduled,  // into "TIM" under the send time, dispatched later
+        Immediate, // into the mail place
+        Scheduled, // into "TIM" under the send time, dispatched later
     };
 
-    struct Options {
+    struct Options
+    {
         // The text that opens a file error report, such as "(frmMailSend_cmdSend_Click)".
         QString procedure;
         Mode mode = Mode::Immediate;
-        QString sendTime;         // 14 digits, for Mode::Scheduled
+        QString sendTime; // 14 digits, for Mode::Scheduled
         // Keep "RCV\RCV" + recipient + "." + mail ID (immediate sends that ask for a receipt).
         bool keepReceiptCopy = false;
     };
 
-    struct Outcome {
+    struct Outcome
+    {
         QString recipient;
         MailDrop::Result drop;
     };
 
-    struct Result {
-        bool refused = false;      // a recipient's name cannot be used: nothing was written
-        int writeError = 0;        // "message.tmp" could not be written: nothing was delivered
-        QList<Outcome> outcomes;   // one per recipient, in order
+    struct Result
+    {
+        bool refused = false; // a recipient's name cannot be used: nothing was written
+        int writeError = 0; // "message.tmp" could not be written: nothing was delivered
+        QList<Outcome> outcomes; // one per recipient, in order
         int delivered() const;
-        bool allDelivered() const { return !refused && writeError == 0 && delivered() == outcomes.size(); }
+        bool allDelivered() const
+        {
+            return !refused && writeError == 0 && delivered() == outcomes.size();
+        }
     };
 
     // keys: where the scrambling keys come from (tests fix them).
@@ -68,7 +74,7 @@ public:
 
 private:
     MailDrop::Result deliverOne(const QString& recipient, const QByteArray& bytes,
-                                const MessageFile& message, const Options& options);
+        const MessageFile& message, const Options& options);
 
     AppContext& m_ctx;
     Scramble::KeySource m_keys;

@@ -1,7 +1,6 @@
 #include "messaging/TextScramble.h"
 
 #include <QRandomGenerator>
-
 #include <array>
 #include <cmath>
 #include <memory>
@@ -14,6 +13,7 @@ namespace {
 // a number (which would make a current message file look like a legacy one),
 // and holds only letters and digits. Changing any entry makes every stored
 // scrambled file unreadable.
+// clang-format off
 constexpr std::array<char[3], 256> kCodes {{
     "BK", "QZ", "SM", "TQ", "Ha", "vm", "qY", "w1", "nt", "TE", "kq", "IP", "S6", "P7", "pb", "B9",
     "CA", "Tk", "hc", "ms", "EM", "oH", "EF", "UY", "Fe", "F0", "eK", "YL", "Z9", "lZ", "WV", "Rb",
@@ -32,6 +32,7 @@ constexpr std::array<char[3], 256> kCodes {{
     "VP", "Jx", "TK", "Xs", "wk", "H3", "fR", "Zk", "Ip", "tt", "fY", "kN", "f4", "Uy", "xx", "QJ",
     "JO", "SL", "Jb", "fU", "yy", "xP", "hG", "w6", "nT", "O4", "Q8", "wr", "oW", "jO", "vy", "bC",
 }};
+// clang-format on
 
 // Reverse table over both characters of a code (7-bit ASCII each): the index of
 // the entry, or -1. Decoding looks each pair up here instead of searching.
@@ -41,13 +42,15 @@ constexpr std::array<qint16, 128 * 128> makeReverse()
     for (auto& v : r)
         v = -1;
     for (int i = 0; i < 256; ++i)
-        r[std::size_t(kCodes[std::size_t(i)][0]) * 128 + std::size_t(kCodes[std::size_t(i)][1])] = qint16(i);
+        r[std::size_t(kCodes[std::size_t(i)][0]) * 128 + std::size_t(kCodes[std::size_t(i)][1])]
+            = qint16(i);
     return r;
 }
 constexpr std::array<qint16, 128 * 128> kReverse = makeReverse();
 
 // The codes as UTF-16, so encoding appends without converting.
-struct WideCodes {
+struct WideCodes
+{
     std::array<char16_t, 2 * 256> units {};
     constexpr WideCodes()
     {
@@ -58,12 +61,12 @@ struct WideCodes {
     }
 };
 constexpr WideCodes kWide;
-constexpr char16_t kWideFallback[2] = {char16_t(FallbackCode[0]), char16_t(FallbackCode[1])};
+constexpr char16_t kWideFallback[2] = { char16_t(FallbackCode[0]), char16_t(FallbackCode[1]) };
 
 constexpr bool tableIsSound()
 {
     for (std::size_t i = 0; i < 256; ++i) {
-        for (char c : {kCodes[i][0], kCodes[i][1]})
+        for (char c : { kCodes[i][0], kCodes[i][1] })
             if (c <= ' ' || c > '~' || c == ',' || c == '"')
                 return false;
         if (kReverse[std::size_t(kCodes[i][0]) * 128 + std::size_t(kCodes[i][1])] != qint16(i))
@@ -87,7 +90,7 @@ inline void appendCode(QChar*& out, int value)
 
 KeySource systemKeys()
 {
-    return [] { return int(QRandomGenerator::system()->bounded(256u)); };
+    return [] { return int(QRandomGenerator::global()->bounded(256u)); };
 }
 
 KeySource seededKeys(quint32 seed)

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <functional>
 #include <optional>
 
@@ -22,8 +21,8 @@ inline constexpr char FallbackCode[] = "!!";
 // Where encoding takes its keys from: each call gives one key, 0 to 255.
 // Tests install a seeded source so that scrambled files are reproducible.
 using KeySource = std::function<int()>;
-KeySource systemKeys();              // the system's random generator
-KeySource seededKeys(quint32 seed);  // reproducible sequence
+KeySource systemKeys(); // the system's random generator
+KeySource seededKeys(quint32 seed); // reproducible sequence
 
 // The code of table entry value (0 to 255); the fallback code for any other value.
 QStringView codeOf(int value);

@@ -16,8 +16,9 @@ namespace StressMessage {
 
 inline QString checksum(const QStringList& lines)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(lines.join(QStringLiteral("\r\n")).toUtf8(), QCryptographicHash::Md5).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(
+        lines.join(QStringLiteral("\r\n")).toUtf8(), QCryptographicHash::Md5)
+                                   .toHex());
 }
 
 inline quint32 seedOf(const QString& sender, int seq)
@@ -32,10 +33,15 @@ inline quint32 seedOf(const QString& sender, int seq)
 inline QStringList makeText(const QString& sender, int seq)
 {
     QRandomGenerator gen(seedOf(sender, seq));
-    QStringList lines {QStringLiteral("stress %1 %2").arg(sender).arg(seq)};
+    QStringList lines { QStringLiteral("stress %1 %2").arg(sender).arg(seq) };
     static const QString pieces[] = {
-        QStringLiteral("宛先のテスト、"), QStringLiteral("\"引用\""), QStringLiteral(" 空白 "),
-        QStringLiteral("a,b,c"), QStringLiteral("〜‖−"), QStringLiteral("ｶﾀｶﾅ"), QStringLiteral("表示"),
+        QStringLiteral("宛先のテスト、"),
+        QStringLiteral("\"引用\""),
+        QStringLiteral(" 空白 "),
+        QStringLiteral("a,b,c"),
+        QStringLiteral("〜‖−"),
+        QStringLiteral("ｶﾀｶﾅ"),
+        QStringLiteral("表示"),
     };
     const int count = 1 + int(gen.bounded(12));
     for (int i = 0; i < count; ++i) {
@@ -49,18 +55,20 @@ inline QStringList makeText(const QString& sender, int seq)
     return lines;
 }
 
-inline MessageFile make(const QString& sender, const QString& recipient, int seq, const QString& sentAt)
+inline MessageFile make(
+    const QString& sender, const QString& recipient, int seq, const QString& sentAt)
 {
     MessageFile m;
-    m.addressees = MessageFile::addresseeLine({recipient});
+    m.addressees = MessageFile::addresseeLine({ recipient });
     m.sender = sender;
     m.sentAt = sentAt;
     m.textLines = makeText(sender, seq);
     return m;
 }
 
-struct Checked {
-    bool whole = false;  // every line decoded, the checksum matches, the header fits
+struct Checked
+{
+    bool whole = false; // every line decoded, the checksum matches, the header fits
     QString sender;
     int seq = 0;
 };
@@ -79,7 +87,7 @@ inline Checked check(const MessageReadResult& r, const QString& recipient)
     c.sender = match.captured(1);
     c.seq = match.captured(2).toInt();
     const QStringList body = m.textLines.mid(0, m.textLines.size() - 1);
-    c.whole = m.sender == c.sender && m.addressees == MessageFile::addresseeLine({recipient})
+    c.whole = m.sender == c.sender && m.addressees == MessageFile::addresseeLine({ recipient })
         && m.textLines.last() == QStringLiteral("sum=") + checksum(body)
         && m.textLines == makeText(c.sender, c.seq);
     return c;
