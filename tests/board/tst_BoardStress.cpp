@@ -42,6 +42,11 @@ QHash<QString, QString> resultOf(QProcess& p)
     return out;
 }
 
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 std::unique_ptr<QProcess> startDriver(const QStringList& args)
 {
     auto p = std::make_unique<QProcess>();
@@ -168,6 +173,10 @@ void TestBoardStress::concurrentCopies()
     QCOMPARE(finalLost, 0);
     QCOMPARE(lost, 0);
     QVERIFY(!Fs::exists(SharedClaim::lockPathFor(board)));
+    // Nothing else left behind: no claim moved aside and forgotten, no breaker,
+    // no temporary file.
+    QCOMPARE(namesIn(dir.path()), QStringList({QStringLiteral("stop"), QStringLiteral("stress.iki"),
+                                               QStringLiteral("stress.iki.bak")}));
     qInfo().noquote() << figures(reads);
 }
 
@@ -232,6 +241,8 @@ void TestBoardStress::claimIsExclusive()
     QCOMPARE(abandoned, claimers * (rounds / abandonEvery));
     for (auto& p : procs)
         QCOMPARE(p->exitCode(), 0);
+    // Only the last claim left behind remains; every broken one went whole.
+    QCOMPARE(namesIn(dir.path()), QStringList({QStringLiteral("claimed.iki.lck")}));
 }
 
 void TestBoardStress::claimOfCrashedCopyRecovered_data()
