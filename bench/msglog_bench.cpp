@@ -9,6 +9,7 @@
 #include "msglog/MessageLog.h"
 #include "platform/FileOps.h"
 #include "platform/TextCodec.h"
+#include "platform/TextFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -56,16 +57,6 @@ QStringList generate(int records)
     return lines;
 }
 
-QByteArray joined(const QStringList& lines)
-{
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += Sjis::encode(l);
-        out += "\r\n";
-    }
-    return out;
-}
-
 template<typename F>
 double bestMs(int runs, F&& f)
 {
@@ -103,12 +94,12 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QStringList lines = generate(records);
     const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
-    Fs::writeBytes(plainPath, joined(lines));
+    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
     QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
     for (const QString& l : lines)
         lockedLines.append(Text_Scramble(l, 1));
     const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
-    Fs::writeBytes(lockedPath, joined(lockedLines));
+    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
 
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},
