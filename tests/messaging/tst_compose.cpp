@@ -697,6 +697,24 @@ private Q_SLOTS:
         QVERIFY(me.files(QStringLiteral("RCV")).isEmpty());
     }
 
+    void nameThatCannotBeAFileNameRefusesTheWholeSend()
+    {
+        Office office;
+        TextFile::writeLines(office.board2, {boardLine(QStringLiteral("中村.翔太"), QStringLiteral("1"))});
+        Sender me(office);
+        auto w = me.open(0, 0);
+        QSignalSpy finished(w.get(), &QDialog::finished);
+        check(w.get(), 1, 0);
+        control<QCheckBox>(w.get(), QStringLiteral("chkLog"))->setChecked(true);
+        click(w.get(), "cmdSend");
+        QCOMPARE(me.box().shown().size(), 1);
+        QCOMPARE(me.box().shown()[0].title, QStringLiteral("送信エラー"));
+        QVERIFY(me.box().shown()[0].text.contains(QStringLiteral("中村.翔太")));
+        QVERIFY(isOpen(finished));
+        QVERIFY(office.drops().isEmpty());
+        QCOMPARE(me.logBytes(), kOldLog);
+    }
+
     void missingLogIsReportedAndTheSendGoesOn()
     {
         Office office;
