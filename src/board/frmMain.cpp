@@ -2,6 +2,10 @@
 
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsLists.h"
+#include "messaging/Mailbox.h"
+#include "messaging/frmMessage.h"
+#include "platform/Paths.h"
+#include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKeijiban.h"
@@ -376,6 +380,9 @@ void frmMain::Form_Load()
         box->setFont(font);
     DataGrid1->setFont(font);
 
+    // 14. messages left open at the last exit go back into the inbox.
+    TmpFile_Restore(m_ctx);
+
     // 15.
     restartTimers();
     s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
@@ -633,7 +640,30 @@ void frmMain::cmdSettei_Click()
 
 void frmMain::Timer1_Shori()
 {
-    // Message polling arrives with the message windows.
+    if (m_polling)
+        return; // a poll waiting between two messages is still running
+    m_polling = true;
+    MailPlace_Fetch(m_ctx);
+    const Mailbox box(m_ctx);
+    const QString tmp = box.tmpFolderPath();
+    for (const QString& name : box.inboxFiles()) {
+        auto* w = new frmMessage(m_ctx, *this, name);
+        connect(w, &frmMessage::closed, this, [this](frmMessage* closed) { m_messages.removeAll(closed); });
+        w->show();
+        m_messages.append(w);
+        Mailbox::moveNoReplace(m_ctx.programPath(name), Paths::join(tmp, QStringLiteral("TMP") + name));
+        SharedClaim::waitLettingEventsRun(100);
+    }
+    m_polling = false;
+}
+
+QList<frmMessage*> frmMain::messageWindows() const
+{
+    QList<frmMessage*> out;
+    for (const QPointer<frmMessage>& w : m_messages)
+        if (w)
+            out.append(w);
+    return out;
 }
 
 void frmMain::Timer1_Timer()
@@ -806,6 +836,7 @@ void frmMain::changeEvent(QEvent* event)
             QTimer::singleShot(0, this, &QWidget::hide);
     } else if (!(windowState() & Qt::WindowMaximized)) {
         if (s.intValue(55) == 1 && m_wasMinimized) {
+            MailPlace_Fetch(m_ctx); // shown at the next poll
             m_forceRedraw = true;
             cboGroup_Click();
         }
@@ -855,7 +886,10 @@ void frmMain::unload()
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
-    // 1. every other window of the program.
+    // 1. every other window of the program; open messages stay in "TMP" and
+    // are shown again at the next start.
+    for (frmMessage* w : messageWindows())
+        w->unloadQuietly();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible() && !qobject_cast<QMenu*>(w))
             w->close();
