@@ -378,9 +378,9 @@ void frmMailSend::rebuildAddresseeLine()
 
 void frmMailSend::cboTeikei_Click()
 {
-    const QString text = cboTeikei->currentText();
     if (cboTeikei->currentIndex() < 0)
         return;
+    const QString text = cboTeikei->currentText();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);

@@ -342,6 +342,15 @@ private Q_SLOTS:
         QCOMPARE(atesaki(w.get()), QStringLiteral("宛先：") + kSuzuki + u',' + kKobayashi + u',');
         check(w.get(), 0, 2, false);
         QCOMPARE(atesaki(w.get()), QStringLiteral("宛先：") + kKobayashi + u',');
+
+        // The message file and the log record list them in the same order.
+        check(w.get(), 0, 2);
+        control<QCheckBox>(w.get(), QStringLiteral("chkLog"))->setChecked(true);
+        click(w.get(), "cmdSend");
+        QCOMPARE(office.drops(), (QStringList {kKobayashi + QStringLiteral(".001"), kSuzuki + QStringLiteral(".001")}));
+        const MessageReadResult r = MessageFormat::read(Paths::join(office.mailPlace, kKobayashi + QStringLiteral(".001")));
+        QCOMPARE(r.message.addressees, kSuzuki + u',' + kKobayashi + u',');
+        QVERIFY(Sjis::decode(me.logBytes()).contains(QStringLiteral("\r\n宛先：") + kSuzuki + u',' + kKobayashi + QStringLiteral(",\r\n")));
     }
 
     void templatesGoInThroughTheClipboard()
