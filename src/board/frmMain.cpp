@@ -11,6 +11,7 @@
 #include "dialogs/frmKeijiban.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
+#include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
@@ -258,7 +259,7 @@ void frmMain::buildMenus()
 
     QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
     massage->setObjectName(QStringLiteral("mnuMassage"));
-    massage->setEnabled(false);
+    connect(massage, &QAction::triggered, this, &frmMain::mnuMassage_Click);
 
     QAction* update = bar->addAction(QStringLiteral("更新"));
     update->setObjectName(QStringLiteral("mnuUpdate"));
@@ -515,6 +516,19 @@ void frmMain::cboGroup_Click()
     m_forceRedraw = false;
     m_currentReadOnly = entry.readOnly;
     mnuHokaSet->setEnabled(false); // its window comes with setting other people's whereabouts
+}
+
+// The message window needs a name to send under and a mail place to send to.
+void frmMain::mnuMassage_Click()
+{
+    const Settings& s = m_ctx.settings();
+    if (s.text(SettingNo::UserName).isEmpty() || s.text(SettingNo::MailPlace).trimmed().isEmpty()) {
+        m_ctx.msgBox().show({QStringLiteral("ユーザ名もしくは、メールの置き場所が正しく設定されていません。"),
+                             QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
+        return;
+    }
+    frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
+    runDialog(dialog);
 }
 
 void frmMain::Ikifile_Show(const QString& path, bool force)

@@ -110,6 +110,7 @@ private:
     void mnuGoLog_Click();
     void mnuMLog_Click();
     void mnuMview_Click();
+    void mnuMassage_Click();
     void DataGrid1_MouseDown(const QPoint& pos);
     void showGridMenu(const QPoint& globalPos);
     bool handleKey(QKeyEvent* event);
