@@ -2,11 +2,16 @@
 
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsLists.h"
+#include "messaging/Mailbox.h"
+#include "messaging/frmMessage.h"
+#include "platform/Paths.h"
+#include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKeijiban.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
+#include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
@@ -254,7 +259,7 @@ void frmMain::buildMenus()
 
     QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
     massage->setObjectName(QStringLiteral("mnuMassage"));
-    massage->setEnabled(false);
+    connect(massage, &QAction::triggered, this, &frmMain::mnuMassage_Click);
 
     QAction* update = bar->addAction(QStringLiteral("更新"));
     update->setObjectName(QStringLiteral("mnuUpdate"));
@@ -374,6 +379,9 @@ void frmMain::Form_Load()
     for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
         box->setFont(font);
     DataGrid1->setFont(font);
+
+    // 14. messages left open at the last exit go back into the inbox.
+    TmpFile_Restore(m_ctx);
 
     // 15.
     restartTimers();
@@ -510,6 +518,19 @@ void frmMain::cboGroup_Click()
     mnuHokaSet->setEnabled(false); // its window comes with setting other people's whereabouts
 }
 
+// The message window needs a name to send under and a mail place to send to.
+void frmMain::mnuMassage_Click()
+{
+    const Settings& s = m_ctx.settings();
+    if (s.text(SettingNo::UserName).isEmpty() || s.text(SettingNo::MailPlace).trimmed().isEmpty()) {
+        m_ctx.msgBox().show({QStringLiteral("ユーザ名もしくは、メールの置き場所が正しく設定されていません。"),
+                             QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
+        return;
+    }
+    frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
+    runDialog(dialog);
+}
+
 void frmMain::Ikifile_Show(const QString& path, bool force)
 {
     if (!Fs::exists(path))
@@ -619,7 +640,30 @@ void frmMain::cmdSettei_Click()
 
 void frmMain::Timer1_Shori()
 {
-    // Message polling arrives with the message windows.
+    if (m_polling)
+        return; // a poll waiting between two messages is still running
+    m_polling = true;
+    MailPlace_Fetch(m_ctx);
+    const Mailbox box(m_ctx);
+    const QString tmp = box.tmpFolderPath();
+    for (const QString& name : box.inboxFiles()) {
+        auto* w = new frmMessage(m_ctx, *this, name);
+        connect(w, &frmMessage::closed, this, [this](frmMessage* closed) { m_messages.removeAll(closed); });
+        w->show();
+        m_messages.append(w);
+        Mailbox::moveNoReplace(m_ctx.programPath(name), Paths::join(tmp, QStringLiteral("TMP") + name));
+        SharedClaim::waitLettingEventsRun(100);
+    }
+    m_polling = false;
+}
+
+QList<frmMessage*> frmMain::messageWindows() const
+{
+    QList<frmMessage*> out;
+    for (const QPointer<frmMessage>& w : m_messages)
+        if (w)
+            out.append(w);
+    return out;
 }
 
 void frmMain::Timer1_Timer()
@@ -792,6 +836,7 @@ void frmMain::changeEvent(QEvent* event)
             QTimer::singleShot(0, this, &QWidget::hide);
     } else if (!(windowState() & Qt::WindowMaximized)) {
         if (s.intValue(55) == 1 && m_wasMinimized) {
+            MailPlace_Fetch(m_ctx); // shown at the next poll
             m_forceRedraw = true;
             cboGroup_Click();
         }
@@ -841,7 +886,10 @@ void frmMain::unload()
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
-    // 1. every other window of the program.
+    // 1. every other window of the program; open messages stay in "TMP" and
+    // are shown again at the next start.
+    for (frmMessage* w : messageWindows())
+        w->unloadQuietly();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible() && !qobject_cast<QMenu*>(w))
             w->close();

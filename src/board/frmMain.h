@@ -3,6 +3,7 @@
 #include "platform/FileOps.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -38,8 +39,10 @@ public:
     void Ikifile_Show(const QString& path, bool force);
     // The set button.
     void cmdSettei_Click();
-    // Message poll (filled in by the messaging windows).
+    // Message poll: fetch from the mail place, one window per inbox file.
     void Timer1_Shori();
+    // The message windows open now.
+    QList<class frmMessage*> messageWindows() const;
 
     // Timer ticks, callable so tests run a tick instead of waiting for one.
     void Timer1_Timer();
@@ -107,6 +110,7 @@ private:
     void mnuGoLog_Click();
     void mnuMLog_Click();
     void mnuMview_Click();
+    void mnuMassage_Click();
     void DataGrid1_MouseDown(const QPoint& pos);
     void showGridMenu(const QPoint& globalPos);
     bool handleKey(QKeyEvent* event);
@@ -140,6 +144,8 @@ private:
     bool m_unloaded = false;
     QPoint m_lastRightClick;
     Fs::FileStamp m_shownStamp; // of the board the grid was filled from last
+    QList<QPointer<class frmMessage>> m_messages;
+    bool m_polling = false;
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     int m_timer5Count = 30000;

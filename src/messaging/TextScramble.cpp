@@ -154,6 +154,35 @@ std::optional<QString> decode(QStringView s)
     return out;
 }
 
+bool decodeAppend(const char* s, qsizetype size, QString& out)
+{
+    auto code = [s](qsizetype pos) -> int {
+        const auto a = static_cast<unsigned char>(s[pos]), b = static_cast<unsigned char>(s[pos + 1]);
+        if (a >= 128 || b >= 128)
+            return -1;
+        return kReverse[std::size_t(a) * 128 + b];
+    };
+    if (size < 2 || (size - 2) % 4 != 0)
+        return false;
+    const int key = code(0);
+    if (key < 0)
+        return false;
+    const qsizetype units = (size - 2) / 4;
+    const qsizetype at = out.size();
+    out.resize(at + units);
+    QChar* o = out.data() + at;
+    for (qsizetype pos = 2; pos < size; pos += 4) {
+        const int lo = code(pos);
+        const int hi = code(pos + 2);
+        if (lo < 0 || hi < 0) {
+            out.truncate(at);
+            return false;
+        }
+        *o++ = QChar(char16_t(((lo - key) & 0xFF) | (((hi - key) & 0xFF) << 8)));
+    }
+    return true;
+}
+
 std::optional<QString> legacyDecode(QStringView s, qint64 key)
 {
     if (s.size() % 3 != 0 || (s.size() / 3) % 2 != 0)

@@ -36,6 +36,11 @@ QString encode(QStringView text, const KeySource& keys);
 // Such a line comes from a damaged file and must not be shown as text.
 std::optional<QString> decode(QStringView scrambled);
 
+// The same for a line held as bytes, appending the plain text to out (no
+// allocation per line, for readers of whole scrambled files). False, with out
+// unchanged, when the line is not well formed.
+bool decodeAppend(const char* scrambled, qsizetype size, QString& out);
+
 // Legacy digit form (three digits per byte, no key pair); nothing when a group
 // is not three digits or does not give a byte.
 std::optional<QString> legacyDecode(QStringView digits, qint64 key);

@@ -10,7 +10,10 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 namespace MessageLog {
 
@@ -41,29 +44,60 @@ QString fromPrefix()
 
 namespace {
 
-QStringView withoutTrailingComma(QStringView v)
+// Character access shared by the byte form (Shift-JIS: every character the
+// parser looks at is ASCII, and a line feed byte never occurs inside a
+// double-byte character) and the UTF-16 form.
+template<typename CharT>
+inline char16_t unit(CharT c)
 {
-    return v.endsWith(u',') ? v.chopped(1) : v;
+    if constexpr (sizeof(CharT) == 1)
+        return char16_t(static_cast<unsigned char>(c));
+    else
+        return char16_t(c);
 }
 
-bool isDigitAt(QStringView r, qsizetype i)
+template<typename CharT>
+struct Text {
+    const CharT* data = nullptr;
+    qsizetype size = 0;
+    char16_t operator[](qsizetype i) const { return unit(data[i]); }
+    Text mid(qsizetype pos, qsizetype len = -1) const
+    {
+        return {data + pos, len < 0 ? size - pos : len};
+    }
+    bool equals(const Text& other) const
+    {
+        return size == other.size && std::equal(data, data + size, other.data);
+    }
+    bool startsWith(const Text& prefix) const
+    {
+        return size >= prefix.size && std::equal(prefix.data, prefix.data + prefix.size, data);
+    }
+};
+
+template<typename CharT>
+Text<CharT> withoutTrailingComma(Text<CharT> v)
 {
-    return i < r.size() && r[i].isDigit();
+    return v.size > 0 && v[v.size - 1] == u',' ? v.mid(0, v.size - 1) : v;
+}
+
+template<typename CharT>
+bool isDigitAt(Text<CharT> r, qsizetype i)
+{
+    return i < r.size && r[i] >= u'0' && r[i] <= u'9';
 }
 
 // Where the sender's name ends and the date starts: the first "(0", else "(1",
-// else "(2", else the first blank; -1 when there is none.
-qsizetype nameEnd(QStringView value)
+// else "(2", else the first blank; -1 when there is none. One pass.
+template<typename CharT>
+qsizetype nameEnd(Text<CharT> value)
 {
-    // One pass over the line, keeping the first place of each mark.
     qsizetype first[3] = {-1, -1, -1};
     qsizetype blank = -1;
-    const qsizetype n = value.size();
-    const QChar* d = value.data();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (c == u'(' && i + 1 < n) {
-            const char16_t next = d[i + 1].unicode();
+    for (qsizetype i = 0; i < value.size; ++i) {
+        const char16_t c = value[i];
+        if (c == u'(' && i + 1 < value.size) {
+            const char16_t next = value[i + 1];
             if (next >= u'0' && next <= u'2' && first[next - u'0'] < 0) {
                 first[next - u'0'] = i;
                 if (next == u'0')
@@ -71,6 +105,12 @@ qsizetype nameEnd(QStringView value)
             }
         } else if (c == u' ' && blank < 0) {
             blank = i;
+        }
+        if constexpr (sizeof(CharT) == 1) {
+            // Skip the trail byte of a double-byte character: it may look like "(" or a digit.
+            const unsigned char b = static_cast<unsigned char>(value.data[i]);
+            if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < value.size)
+                ++i;
         }
     }
     for (qsizetype p : first)
@@ -80,75 +120,100 @@ qsizetype nameEnd(QStringView value)
 }
 
 // The date and time after the name end; false when in neither form.
-bool parseDate(QStringView r, char16_t date[8], char16_t time[6])
+template<typename CharT>
+bool parseDate(Text<CharT> r, char16_t date[8], char16_t time[6])
 {
-    if (r.size() > 2 && r[2] == u':') {
+    if (r.size > 2 && r[2] == u':') {
         // HH:MM MM/DD, written by older copies: the year is 2003.
-        if (r.size() < 11 || !isDigitAt(r, 0) || !isDigitAt(r, 4) || !isDigitAt(r, 7) || !isDigitAt(r, 10))
+        if (r.size < 11 || !isDigitAt(r, 0) || !isDigitAt(r, 4) || !isDigitAt(r, 7) || !isDigitAt(r, 10))
             return false;
-        const char16_t t[6] = {r[0].unicode(), r[1].unicode(), r[3].unicode(), r[4].unicode(), u'0', u'0'};
-        const char16_t d[8] = {u'2', u'0', u'0', u'3', r[6].unicode(), r[7].unicode(), r[9].unicode(), r[10].unicode()};
+        const char16_t t[6] = {r[0], r[1], r[3], r[4], u'0', u'0'};
+        const char16_t d[8] = {u'2', u'0', u'0', u'3', r[6], r[7], r[9], r[10]};
         std::copy(std::begin(t), std::end(t), time);
         std::copy(std::begin(d), std::end(d), date);
         return true;
     }
-    if (r.size() > 4 && r[4] == u'/') {
-        if (r.size() < 19 || !isDigitAt(r, 0) || !isDigitAt(r, 6) || !isDigitAt(r, 9) || !isDigitAt(r, 12)
+    if (r.size > 4 && r[4] == u'/') {
+        if (r.size < 19 || !isDigitAt(r, 0) || !isDigitAt(r, 6) || !isDigitAt(r, 9) || !isDigitAt(r, 12)
             || !isDigitAt(r, 18))
             return false;
         const int dp[8] = {0, 1, 2, 3, 5, 6, 8, 9};
         const int tp[6] = {11, 12, 14, 15, 17, 18};
         for (int k = 0; k < 8; ++k)
-            date[k] = r[dp[k]].unicode();
+            date[k] = r[dp[k]];
         for (int k = 0; k < 6; ++k)
-            time[k] = r[tp[k]].unicode();
+            time[k] = r[tp[k]];
         return true;
     }
     return false;
 }
 
+QString toQString(Text<char> t)
+{
+    return Sjis::decode(t.data, t.size);
+}
+
+QString toQString(Text<char16_t> t)
+{
+    return QString(reinterpret_cast<const QChar*>(t.data), t.size);
+}
+
+// The fixed texts in the buffer's form.
+template<typename CharT>
+struct Marks {
+    std::basic_string<CharT> to, from, sep, trashSep;
+    static std::basic_string<CharT> of(const QString& s)
+    {
+        if constexpr (sizeof(CharT) == 1) {
+            const QByteArray b = Sjis::encode(s);
+            return std::basic_string<CharT>(b.constData(), std::size_t(b.size()));
+        } else {
+            return std::basic_string<CharT>(reinterpret_cast<const CharT*>(s.utf16()), std::size_t(s.size()));
+        }
+    }
+    Marks() : to(of(toPrefix())), from(of(fromPrefix())), sep(of(separator())), trashSep(of(trashSeparator())) {}
+    static Text<CharT> text(const std::basic_string<CharT>& s) { return {s.data(), qsizetype(s.size())}; }
+};
+
 } // namespace
 
-// Splits lines (CR LF or LF) and builds the record table over one buffer.
+// Splits a buffer into lines (CR LF or LF) and builds the record table over it.
+template<typename CharT>
 class Parser
 {
 public:
-    Parser(RecordTable& table, qint64 firstLineNumber, ParseResult& out)
-        : m_table(table), m_all(table.m_buffer), m_lineNo(firstLineNumber - 1), m_out(out)
+    Parser(RecordTable& table, const CharT* data, qsizetype size, qint64 firstLineNumber, ParseResult& out)
+        : m_table(table), m_data(data), m_size(size), m_lineNo(firstLineNumber - 1), m_out(out)
     {
     }
 
     void run()
     {
-        const QString sep = separator();
-        const QString trashSep = trashSeparator();
-        const QString to = toPrefix();
-        const QString from = fromPrefix();
-        const QChar* data = m_all.constData();
-        const qsizetype n = m_all.size();
-        m_table.m_entries.reserve(n / 160);
+        static const Marks<CharT> marks;
+        const Text<CharT> to = Marks<CharT>::text(marks.to);
+        const Text<CharT> from = Marks<CharT>::text(marks.from);
+        const Text<CharT> sep = Marks<CharT>::text(marks.sep);
+        const Text<CharT> trashSep = Marks<CharT>::text(marks.trashSep);
+        m_table.m_entries.reserve(m_size / (sizeof(CharT) == 1 ? 160 : 80));
         qsizetype pos = 0;
         m_recordFirst = m_lineNo + 1;
-        while (pos < n) {
-            qsizetype nl = pos;
-            while (nl < n && data[nl].unicode() != u'\n')
-                ++nl;
+        while (pos < m_size) {
+            qsizetype nl = nextLineFeed(pos);
             qsizetype end = nl;
-            if (end > pos && data[end - 1] == u'\r')
+            if (end > pos && m_data[end - 1] == CharT('\r'))
                 --end;
             ++m_lineNo;
-            const QStringView line(data + pos, end - pos);
-            const char16_t c0 = line.isEmpty() ? 0 : line[0].unicode();
-            if (c0 == u'-' && line.size() == 35 && line == sep) {
+            const Text<CharT> line {m_data + pos, end - pos};
+            const char16_t c0 = line.size ? line[0] : 0;
+            if (c0 == u'-' && line.equals(sep)) {
                 finish(false);
-            } else if (c0 == u'<' && line.size() == 38 && line == trashSep) {
+            } else if (c0 == u'<' && line.equals(trashSep)) {
                 finish(true);
             } else if (c0 == to[0] && line.startsWith(to)) {
-                const QStringView v = withoutTrailingComma(line.mid(to.size()));
-                m_cur.addressees = span(v);
+                m_cur.addressees = span(withoutTrailingComma(line.mid(to.size)));
                 header(u'0');
             } else if (c0 == from[0] && line.startsWith(from)) {
-                senderLine(line, withoutTrailingComma(line.mid(from.size())));
+                senderLine(line, withoutTrailingComma(line.mid(from.size)));
             } else {
                 textLine(pos, end, nl);
             }
@@ -161,9 +226,20 @@ private:
     using Entry = RecordTable::Entry;
     using Span = RecordTable::Span;
 
-    Span span(QStringView v) const
+    qsizetype nextLineFeed(qsizetype pos) const
     {
-        return {qint32(v.data() - m_all.constData()), qint32(v.size())};
+        if constexpr (sizeof(CharT) == 1) {
+            const void* p = std::memchr(m_data + pos, '\n', std::size_t(m_size - pos));
+            return p ? static_cast<const CharT*>(p) - m_data : m_size;
+        } else {
+            const qsizetype i = QStringView(m_data + pos, m_size - pos).indexOf(u'\n');
+            return i < 0 ? m_size : pos + i;
+        }
+    }
+
+    Span span(Text<CharT> v) const
+    {
+        return {qint32(v.data - m_data), qint32(v.size)};
     }
 
     void header(char16_t direction)
@@ -172,7 +248,7 @@ private:
             m_cur.direction = direction;
     }
 
-    void senderLine(QStringView line, QStringView value)
+    void senderLine(Text<CharT> line, Text<CharT> value)
     {
         const qsizetype p = nameEnd(value);
         if (p < 0) {
@@ -183,10 +259,10 @@ private:
         }
         char16_t date[8], time[6];
         if (!parseDate(value.mid(p + 1), date, time)) {
-            m_out.dateErrors.append({m_lineNo, line.toString()});
+            m_out.dateErrors.append({m_lineNo, toQString(line)});
             return;
         }
-        m_cur.sender = span(value.left(p));
+        m_cur.sender = span(value.mid(0, p));
         std::copy(std::begin(date), std::end(date), m_cur.date);
         std::copy(std::begin(time), std::end(time), m_cur.time);
         m_cur.hasDate = true;
@@ -208,7 +284,7 @@ private:
             return;
         }
         flushRunToOwn();
-        m_own += QStringView(m_all).mid(start, end - start);
+        m_own += toQString(Text<CharT> {m_data + start, end - start});
         m_own += QStringLiteral("\r\n");
     }
 
@@ -216,7 +292,7 @@ private:
     {
         if (m_runStart < 0)
             return;
-        m_own += QStringView(m_all).mid(m_runStart, m_runEnd - m_runStart);
+        m_own += toQString(Text<CharT> {m_data + m_runStart, m_runEnd - m_runStart});
         m_runStart = -1;
     }
 
@@ -240,15 +316,23 @@ private:
     }
 
     RecordTable& m_table;
-    const QString& m_all;
+    const CharT* m_data;
+    qsizetype m_size;
     qint64 m_lineNo;
     ParseResult& m_out;
     Entry m_cur;
     qint64 m_recordFirst = 1;
     qsizetype m_runStart = -1;
     qsizetype m_runEnd = -1;
-    QString m_own; // the text when it is not one run of the file
+    QString m_own; // the text when it is not one CR LF run of the file
 };
+
+QString RecordTable::view(Span s) const
+{
+    if (!m_chars.isNull())
+        return m_chars.mid(s.pos, s.len);
+    return Sjis::decode(m_bytes.constData() + s.pos, s.len);
+}
 
 Record RecordTable::at(qsizetype k) const
 {
@@ -260,8 +344,8 @@ Record RecordTable::at(qsizetype k) const
     r.date = date(k);
     r.time = time(k);
     r.direction = e.direction ? QString(QChar(e.direction)) : QString();
-    r.sender = view(e.sender).toString();
-    r.addressees = view(e.addressees).toString();
+    r.sender = view(e.sender);
+    r.addressees = view(e.addressees);
     r.text = text(k);
     r.trash = e.trash ? QStringLiteral("9") : QStringLiteral("0");
     return r;
@@ -284,20 +368,21 @@ QString RecordTable::text(qsizetype k) const
     const Entry& e = m_entries[k];
     if (e.ownText >= 0)
         return m_ownTexts[e.ownText];
-    return view(e.text).toString();
+    return view(e.text);
 }
 
 SenderLine parseSenderValue(QStringView value)
 {
     SenderLine s;
-    const qsizetype p = nameEnd(value);
+    const Text<char16_t> v {value.utf16(), value.size()};
+    const qsizetype p = nameEnd(v);
     if (p < 0) {
         s.sender = value.toString();
         return s;
     }
     s.sender = value.left(p).toString();
     char16_t date[8], time[6];
-    if (!parseDate(value.mid(p + 1), date, time)) {
+    if (!parseDate(v.mid(p + 1), date, time)) {
         s.status = SenderLine::DateError;
         return s;
     }
@@ -322,14 +407,14 @@ ParseResult parse(const QByteArray& bytes)
         first.chop(1);
     const std::optional<QString> marker = Scramble::decode(QString::fromLatin1(first));
     if (!marker || *marker != lockMarker()) {
-        out.records.m_buffer = Sjis::decode(bytes);
-        Parser(out.records, 1, out).run();
+        out.records.m_bytes = bytes;
+        Parser<char>(out.records, out.records.m_bytes.constData(), out.records.m_bytes.size(), 1, out).run();
         return out;
     }
 
     // Locked: line 2 is the password, every line from 3 on a scrambled log line.
     out.locked = true;
-    QString& plain = out.records.m_buffer;
+    QString& plain = out.records.m_chars;
     plain.reserve(bytes.size() / 2);
     qsizetype pos = firstNl + 1;
     qint64 lineNo = 1;
@@ -341,22 +426,19 @@ ParseResult parse(const QByteArray& bytes)
         if (end > pos && bytes[end - 1] == '\r')
             --end;
         ++lineNo;
-        const QString scrambled = QString::fromLatin1(bytes.constData() + pos, end - pos);
-        std::optional<QString> line = Scramble::decode(scrambled);
-        if (!line) {
-            out.unreadableLine = true;
-            line = QString();
-        }
         if (lineNo == 2) {
-            out.password = *line;
+            out.password = Scramble::decode(QString::fromLatin1(bytes.constData() + pos, end - pos)).value_or(QString());
         } else {
-            plain += *line;
+            if (!Scramble::decodeAppend(bytes.constData() + pos, end - pos, plain))
+                out.unreadableLine = true; // kept as an empty line, never as garbage
             if (nl < bytes.size())
                 plain += QStringLiteral("\r\n");
         }
         pos = nl + 1;
     }
-    Parser(out.records, 3, out).run();
+    if (plain.isNull())
+        plain = QStringLiteral("");
+    Parser<char16_t>(out.records, reinterpret_cast<const char16_t*>(plain.utf16()), plain.size(), 3, out).run();
     if (out.lineCount < lineNo)
         out.lineCount = lineNo;
     return out;
@@ -391,6 +473,8 @@ bool isLocked(const QString& path)
 namespace {
 QStringList textLines(const QString& text)
 {
+    if (text.isEmpty())
+        return {}; // an empty text has no lines, as in the message file
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t.split(u'\n');
@@ -440,7 +524,11 @@ bool appendRecord(AppContext& ctx, const QStringList& lines, const QString& proc
         bytes += Sjis::encode(locked ? Text_Scramble(line, 1) : line);
         bytes += "\r\n";
     }
+    const qint64 sizeBefore = Fs::length(path);
     if (const int err = Fs::appendBytes(path, bytes)) {
+        // Half a record would end in the next one's separator: take it back.
+        if (sizeBefore >= 0)
+            Fs::truncate(path, sizeBefore);
         reportFileError(ctx.msgBox(), procedure, path,
                         err == ENOSPC || err == EIO || err == EDQUOT ? FileErrorKind::Write : FileErrorKind::Open,
                         err);

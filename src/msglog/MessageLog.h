@@ -38,9 +38,10 @@ struct Record {
     const QString& otherParty() const { return outgoing() ? addressees : sender; }
 };
 
-// The record table of a whole log. Texts stay in the one decoded buffer of the
-// file and become strings only when asked for, so loading a large log costs
-// little more than decoding it.
+// The record table of a whole log. The records point into the one buffer the
+// log was read into (its Shift-JIS bytes, or the decoded lines of a locked
+// log); a text becomes a string only when asked for, so loading a large log
+// costs little more than reading it.
 class RecordTable
 {
 public:
@@ -54,9 +55,9 @@ public:
     QString date(qsizetype k) const;
     QString time(qsizetype k) const;
     QChar direction(qsizetype k) const { return QChar(m_entries[k].direction); }
-    QStringView sender(qsizetype k) const { return view(m_entries[k].sender); }
-    QStringView addressees(qsizetype k) const { return view(m_entries[k].addressees); }
-    QStringView otherParty(qsizetype k) const
+    QString sender(qsizetype k) const { return view(m_entries[k].sender); }
+    QString addressees(qsizetype k) const { return view(m_entries[k].addressees); }
+    QString otherParty(qsizetype k) const
     {
         return m_entries[k].direction == u'0' ? addressees(k) : sender(k);
     }
@@ -65,6 +66,7 @@ public:
     void setTrash(qsizetype k, bool trash) { m_entries[k].trash = trash; }
 
 private:
+    template<typename CharT>
     friend class Parser;
     friend struct ParseResult parse(const QByteArray& bytes);
     struct Span {
@@ -77,16 +79,17 @@ private:
         Span sender;
         Span addressees;
         Span text;
-        qint32 ownText = -1; // index into m_ownTexts when the text is not one run of the file
+        qint32 ownText = -1; // index into m_ownTexts when the text is not one CR LF run of the file
         char16_t date[8] {};
         char16_t time[6] {};
         bool hasDate = false;
         char16_t direction = 0;
         bool trash = false;
     };
-    QStringView view(Span s) const { return QStringView(m_buffer).mid(s.pos, s.len); }
+    QString view(Span s) const;
 
-    QString m_buffer;
+    QByteArray m_bytes; // a plain log as read
+    QString m_chars;    // a locked log's lines, decoded
     QList<Entry> m_entries;
     QStringList m_ownTexts;
 };
