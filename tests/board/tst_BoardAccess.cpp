@@ -68,13 +68,13 @@ void TestBoardAccess::missingBoard()
 
 void TestBoardAccess::fiftyRowsReadAndWrittenWhole_data()
 {
-    BOARD_PLACES_DATA();
+    SHARED_PLACES_DATA();
 }
 
 void TestBoardAccess::fiftyRowsReadAndWrittenWhole()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const QString path = dir.file(QStringLiteral("fifty.iki"));
     QList<BoardRow> rows;
     for (int k = 1; k <= 50; ++k)
@@ -157,15 +157,15 @@ void TestBoardAccess::lineCutShortIsReadAgain()
 
 void TestBoardAccess::missingForAMomentWhileClaimed_data()
 {
-    BOARD_PLACES_DATA();
+    SHARED_PLACES_DATA();
 }
 
 void TestBoardAccess::missingForAMomentWhileClaimed()
 {
     // A rename over the board on an SMB mount deletes it first: a reader that
     // finds it missing while a writer holds the claim reads again.
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const QString path = dir.file(QStringLiteral("i.iki"));
     auto writer = std::make_unique<SharedClaim>(SharedClaim::lockPathFor(path));
     QCOMPARE(writer->acquire(), 0);

@@ -60,16 +60,16 @@ std::unique_ptr<QProcess> startDriver(const QStringList& args)
 
 void TestBoardStress::concurrentCopies_data()
 {
-    BOARD_PLACES_TWO_MOUNTS_DATA();
+    SHARED_PLACES_TWO_MOUNTS_DATA();
 }
 
 void TestBoardStress::concurrentCopies()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const int writers = envInt("PORLUNE_STRESS_WRITERS", 8);
     // Through two mounts every cycle costs more; fewer keep the run short.
-    const int cycles = envInt("PORLUNE_STRESS_CYCLES", place == Place::TwoMounts ? 100 : 200);
+    const int cycles = envInt("PORLUNE_STRESS_CYCLES", place == SharedPlace::TwoMounts ? 100 : 200);
     const int readers = 2;
     // Half the writers and one reader work through each client (the same path
     // twice where there is one client).
@@ -182,7 +182,7 @@ void TestBoardStress::concurrentCopies()
 
 void TestBoardStress::claimIsExclusive_data()
 {
-    BOARD_PLACES_TWO_MOUNTS_DATA();
+    SHARED_PLACES_TWO_MOUNTS_DATA();
 }
 
 // Claimers take one claim in turn, half of them through each client; every few
@@ -191,8 +191,8 @@ void TestBoardStress::claimIsExclusive_data()
 // hold the claim at once.
 void TestBoardStress::claimIsExclusive()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const int claimers = 4;
     const int rounds = envInt("PORLUNE_STRESS_CLAIM_ROUNDS", 40);
     const int abandonEvery = 20;
@@ -247,13 +247,13 @@ void TestBoardStress::claimIsExclusive()
 
 void TestBoardStress::claimOfCrashedCopyRecovered_data()
 {
-    BOARD_PLACES_DATA();
+    SHARED_PLACES_DATA();
 }
 
 void TestBoardStress::claimOfCrashedCopyRecovered()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const QString board = dir.file(QStringLiteral("crash.iki"));
     writeRows(board, {person(QStringLiteral("田中"))});
     auto holder = startDriver({QStringLiteral("hold"), QStringLiteral("--board"), board});

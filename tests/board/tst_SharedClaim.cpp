@@ -90,15 +90,15 @@ Q_DECLARE_METATYPE(Form)
 
 void TestSharedClaim::exclusive_data()
 {
-    BOARD_PLACES_TWO_MOUNTS_DATA();
+    SHARED_PLACES_TWO_MOUNTS_DATA();
 }
 
 // The second claimer works through the second mount where there is one: the
 // claim must hold between two clients of the share.
 void TestSharedClaim::exclusive()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("a.iki")));
     const QString lock2 = SharedClaim::lockPathFor(dir.file2(QStringLiteral("a.iki")));
     SharedClaim first(lock, quick(60000, 300));
@@ -288,14 +288,14 @@ void TestSharedClaim::liveBreakerIsLeftAlone()
 
 void TestSharedClaim::twoBreakers_data()
 {
-    QTest::addColumn<Place::Kind>("place");
+    QTest::addColumn<SharedPlace::Kind>("place");
     QTest::addColumn<Form>("form");
-    QTest::newRow("local, described") << Place::Local << Form::Described;
-    QTest::newRow("local, without description") << Place::Local << Form::Undescribed;
-    QTest::newRow("local, older build's file") << Place::Local << Form::OldFile;
-    QTest::newRow("two mounts, described") << Place::TwoMounts << Form::Described;
-    QTest::newRow("two mounts, without description") << Place::TwoMounts << Form::Undescribed;
-    QTest::newRow("two mounts, older build's file") << Place::TwoMounts << Form::OldFile;
+    QTest::newRow("local, described") << SharedPlace::Local << Form::Described;
+    QTest::newRow("local, without description") << SharedPlace::Local << Form::Undescribed;
+    QTest::newRow("local, older build's file") << SharedPlace::Local << Form::OldFile;
+    QTest::newRow("two mounts, described") << SharedPlace::TwoMounts << Form::Described;
+    QTest::newRow("two mounts, without description") << SharedPlace::TwoMounts << Form::Undescribed;
+    QTest::newRow("two mounts, older build's file") << SharedPlace::TwoMounts << Form::OldFile;
 }
 
 // Two waiters judged the same claim stale. The first breaks it and a copy takes
@@ -303,9 +303,9 @@ void TestSharedClaim::twoBreakers_data()
 // new claim alone.
 void TestSharedClaim::twoBreakers()
 {
-    QFETCH(Place::Kind, place);
+    QFETCH(SharedPlace::Kind, place);
     QFETCH(Form, form);
-    BOARD_PLACE(dir, place);
+    SHARED_PLACE(dir, place);
     const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("h.iki")));
     const QString lock2 = SharedClaim::lockPathFor(dir.file2(QStringLiteral("h.iki")));
     leaveClaim(lock, form, otherMachine(QStringLiteral("stale")));
@@ -336,13 +336,13 @@ void TestSharedClaim::unwritableFolder()
 
 void TestSharedClaim::replaceKeepsPreviousAndWaitsForBusyTarget_data()
 {
-    BOARD_PLACES_DATA();
+    SHARED_PLACES_DATA();
 }
 
 void TestSharedClaim::replaceKeepsPreviousAndWaitsForBusyTarget()
 {
-    QFETCH(Place::Kind, place);
-    BOARD_PLACE(dir, place);
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
     const QString path = dir.file(QStringLiteral("f.iki"));
     QCOMPARE(Fs::writeBytes(path, "old\r\n"), 0);
     // A reader has the file open: on an SMB share the rename cannot pass until it lets go.
