@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, and runs every test through CTest. The tests
+# that need a real display (label xvfb) start their own Xvfb, window manager and
+# tray host through tools/xvfb-run-test.sh; the others run offscreen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
