@@ -9,7 +9,7 @@ packages=(
     libcurl4-openssl-dev
     xvfb xauth x11-utils xdotool
     openbox trayer imagemagick
-    samba smbnetfs fuse3
+    samba smbnetfs fuse3 iproute2
     fonts-noto-cjk
 )
 

@@ -64,7 +64,7 @@ BoardFile::RawRead readShared(const QString& path, const SharedClaim::Options& w
     int brief = 0;
     while (true) {
         BoardFile::RawRead r = BoardFile::read(path);
-        if (!isMissing(r.error))
+        if (!isMissing(r.error) || path.isEmpty())
             return r;
         if (brief < kBriefMissingTries) {
             ++brief;
@@ -310,9 +310,12 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path,
 
 int forEachOwnRow(QList<BoardRow>& rows, const QString& name, const std::function<void(BoardRow&)>& fn)
 {
+    // Names are compared as the board file stores them: a name typed with a JIS
+    // form (〜 U+301C) is the same name as the one read back from the file (～).
+    const QString key = Sjis::decode(Sjis::encode(name));
     int n = 0;
     for (BoardRow& r : rows) {
-        if (r.isSeparator() || r.name != name)
+        if (r.isSeparator() || Sjis::decode(Sjis::encode(r.name)) != key)
             continue;
         fn(r);
         ++n;

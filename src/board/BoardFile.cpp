@@ -101,42 +101,8 @@ int countRows(const QByteArray& bytes)
 RawRead read(const QString& path)
 {
     RawRead r;
-    if (path.isEmpty()) {
-        r.error = ENOENT;
-        return r;
-    }
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        r.error = errno;
-        return r;
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        r.error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return r;
-    }
-    r.stamp.exists = true;
-    r.stamp.size = st.st_size;
-    r.stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    r.stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    r.stamp.inode = st.st_ino;
-    r.stampText = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-    r.bytes.reserve(qsizetype(st.st_size));
-    char buf[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            r.error = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        r.bytes.append(buf, n);
-    }
-    ::close(fd);
+    r.bytes = Fs::readBytes(path, &r.error, &r.stamp);
+    r.stampText = Fs::timeText(r.stamp);
     return r;
 }
 

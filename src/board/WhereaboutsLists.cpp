@@ -10,7 +10,9 @@
 
 #include <cerrno>
 
-QStringList WhereaboutsLists::personalEntries(const QString& path)
+namespace WhereaboutsLists {
+
+QStringList personalEntries(const QString& path)
 {
     QStringList out;
     if (FileExists(path) == 0)
@@ -21,21 +23,14 @@ QStringList WhereaboutsLists::personalEntries(const QString& path)
     return out;
 }
 
-QStringList WhereaboutsLists::commonEntries(const QString& path)
+QStringList commonEntries(const QString& path)
 {
     if (FileExists(path) == 0)
         return {};
     return TextFile::readLines(path).lines;
 }
 
-WhereaboutsLists WhereaboutsLists::load(const QString& personalWhere, const QString& commonWhere,
-                                        const QString& personalReturn, const QString& commonReturn)
-{
-    WhereaboutsLists l;
-    l.destinations = personalEntries(personalWhere) + commonEntries(commonWhere);
-    l.returns = personalEntries(personalReturn) + commonEntries(commonReturn);
-    return l;
-}
+} // namespace WhereaboutsLists
 
 QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row)
 {

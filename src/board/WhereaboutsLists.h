@@ -9,15 +9,10 @@ struct BoardRow;
 // The entries offered by the destination and return boxes: the personal list
 // (its non-empty lines) first, then the common list (every line), each in file
 // order. A missing file contributes nothing.
-struct WhereaboutsLists {
-    QStringList destinations;
-    QStringList returns;
-
-    static WhereaboutsLists load(const QString& personalWhere, const QString& commonWhere,
-                                 const QString& personalReturn, const QString& commonReturn);
-    static QStringList personalEntries(const QString& path);
-    static QStringList commonEntries(const QString& path);
-};
+namespace WhereaboutsLists {
+QStringList personalEntries(const QString& path);
+QStringList commonEntries(const QString& path);
+} // namespace WhereaboutsLists
 
 // One line of the whereabouts log for a row just set.
 QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row);

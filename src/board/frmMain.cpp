@@ -3,8 +3,20 @@
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsLists.h"
 #include "board/frmIcon.h"
+#include "messaging/MailNames.h"
+#include "messaging/Mailbox.h"
+#include "messaging/frmMessage.h"
+#include "platform/Paths.h"
+#include "platform/SharedClaim.h"
+#include "dialogs/frmFilePath.h"
+#include "dialogs/frmFilePath2.h"
+#include "dialogs/frmKeijiban.h"
+#include "dialogs/frmKobetsu.h"
+#include "dialogs/frmUser.h"
+#include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
+#include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeWindow.h"
 #include "platform/SystemColors.h"
@@ -21,6 +33,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -241,8 +254,10 @@ void frmMain::buildMenus()
 
     QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    addItem(file, QStringLiteral("共有ファイルの場所の設定"), "mnuKyoyu", false);
-    addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF", false);
+    connect(addItem(file, QStringLiteral("共有ファイルの場所の設定"), "mnuKyoyu"), &QAction::triggered, this,
+            [this] { openDialog<frmFilePath>(); });
+    connect(addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF"), &QAction::triggered, this,
+            [this] { openDialog<frmFilePath2>(); });
     file->addSeparator();
     addItem(file, QStringLiteral("メッセージビューワ起動"), "mnuMview", false);
     connect(addItem(file, QStringLiteral("メッセージログを見る"), "mnuMLog"), &QAction::triggered, this,
@@ -271,7 +286,7 @@ void frmMain::buildMenus()
 
     QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
     massage->setObjectName(QStringLiteral("mnuMassage"));
-    massage->setEnabled(false);
+    connect(massage, &QAction::triggered, this, &frmMain::mnuMassage_Click);
 
     QAction* update = bar->addAction(QStringLiteral("更新"));
     update->setObjectName(QStringLiteral("mnuUpdate"));
@@ -282,10 +297,13 @@ void frmMain::buildMenus()
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定"));
     settings->setObjectName(QStringLiteral("mnuSettei"));
-    addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser", false);
+    connect(addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser"), &QAction::triggered, this,
+            [this] { openDialog<frmUser>(); });
     addItem(settings, QStringLiteral("基本設定"), "mnuBasic", false);
-    addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel", false);
-    addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu", false);
+    connect(addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel"), &QAction::triggered, this,
+            [this] { openDialog<frmKeijiban>(); });
+    connect(addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu"), &QAction::triggered, this,
+            [this] { openDialog<frmKobetsu>(); });
     addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput", false);
     addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
     addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
@@ -302,7 +320,7 @@ void frmMain::buildMenus()
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    addItem(help, QStringLiteral("目次"), "mnuMokuji", false);
+    connect(addItem(help, QStringLiteral("目次"), "mnuMokuji"), &QAction::triggered, this, [this] { showHelp(11); });
     connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this, [this] {
         pauseMessageTimers();
         m_ctx.msgBox().show({QStringLiteral("Porlune Ver") + versionText()
@@ -344,10 +362,7 @@ void frmMain::Form_Load()
     m_ctx.trayIcon().add(m_trayPicture, windowTitle());
 
     // 3. board table and group box; selects the group used last.
-    const GroupBoxItems groups = Banfile_Read(m_ctx);
-    cboGroup->clear();
-    cboGroup->addItems(groups.items);
-    cboGroup->setCurrentIndex(groups.selected);
+    fillGroupBox(Banfile_Read(m_ctx));
 
     // 4.
     s.intValue(39) == 1 ? Timer2.start() : Timer2.stop();
@@ -400,6 +415,9 @@ void frmMain::Form_Load()
         box->setFont(font);
     DataGrid1->setFont(font);
 
+    // 14. messages left open at the last exit go back into the inbox.
+    TmpFile_Restore(m_ctx);
+
     // 15.
     restartTimers();
     s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
@@ -427,19 +445,58 @@ void frmMain::applyColumnWidths()
     }
 }
 
+void frmMain::fillGroupBox(const GroupBoxItems& groups)
+{
+    cboGroup->clear();
+    cboGroup->addItems(groups.items);
+    cboGroup->setCurrentIndex(groups.selected);
+}
+
 void frmMain::loadLists()
 {
-    const Settings& s = m_ctx.settings();
-    cboIkisaki->clear();
-    cboModori->clear();
-    const WhereaboutsLists lists = WhereaboutsLists::load(m_ctx.programPath(QStringLiteral("where.ini")),
-                                                          s.text(20),
-                                                          m_ctx.programPath(QStringLiteral("return.ini")),
-                                                          s.text(21));
-    cboIkisaki->addItems(lists.destinations);
-    cboModori->addItems(lists.returns);
-    cboIkisaki->setCurrentIndex(cboIkisaki->count() > 0 ? 0 : -1);
-    cboModori->setCurrentIndex(cboModori->count() > 0 ? 0 : -1);
+    reloadDestinations();
+    reloadReturns();
+}
+
+namespace {
+void fillBox(QComboBox* box, const QStringList& entries)
+{
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+}
+} // namespace
+
+void frmMain::reloadDestinations()
+{
+    fillBox(cboIkisaki, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("where.ini")))
+                            + WhereaboutsLists::commonEntries(m_ctx.settings().text(20)));
+}
+
+void frmMain::reloadReturns()
+{
+    fillBox(cboModori, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("return.ini")))
+                           + WhereaboutsLists::commonEntries(m_ctx.settings().text(21)));
+}
+
+void frmMain::reloadBoards()
+{
+    fillGroupBox(Banfile_Read(m_ctx));
+    m_forceRedraw = true;
+    cboGroup_Click();
+}
+
+void frmMain::showHelp(int context)
+{
+    HelpViewer::show(this, m_ctx.msgBox(), m_ctx.programPath(QStringLiteral("Porlune.HLP")), context);
+}
+
+int frmMain::runDialog(QDialog& dialog)
+{
+    pauseMessageTimers();
+    const int result = dialog.exec();
+    resumeMessageTimers();
+    return result;
 }
 
 void frmMain::restartTimers()
@@ -494,6 +551,19 @@ void frmMain::cboGroup_Click()
     m_forceRedraw = false;
     m_currentReadOnly = entry.readOnly;
     mnuHokaSet->setEnabled(false); // its window comes with setting other people's whereabouts
+}
+
+// The message window needs a name to send under and a mail place to send to.
+void frmMain::mnuMassage_Click()
+{
+    const Settings& s = m_ctx.settings();
+    if (s.text(SettingNo::UserName).isEmpty() || s.text(SettingNo::MailPlace).trimmed().isEmpty()) {
+        m_ctx.msgBox().show({QStringLiteral("ユーザ名もしくは、メールの置き場所が正しく設定されていません。"),
+                             QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
+        return;
+    }
+    frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
+    runDialog(dialog);
 }
 
 void frmMain::Ikifile_Show(const QString& path, bool force)
@@ -605,7 +675,30 @@ void frmMain::cmdSettei_Click()
 
 void frmMain::Timer1_Shori()
 {
-    // Message polling arrives with the message windows.
+    if (m_polling)
+        return; // a poll waiting between two messages is still running
+    m_polling = true;
+    MailPlace_Fetch(m_ctx);
+    const Mailbox box(m_ctx);
+    const QString tmp = box.tmpFolderPath();
+    for (const QString& name : box.inboxFiles()) {
+        auto* w = new frmMessage(m_ctx, *this, name);
+        connect(w, &frmMessage::closed, this, [this](frmMessage* closed) { m_messages.removeAll(closed); });
+        w->show();
+        m_messages.append(w);
+        Mailbox::moveNoReplace(m_ctx.programPath(name), Paths::join(tmp, QStringLiteral("TMP") + name));
+        SharedClaim::waitLettingEventsRun(100);
+    }
+    m_polling = false;
+}
+
+QList<frmMessage*> frmMain::messageWindows() const
+{
+    QList<frmMessage*> out;
+    for (const QPointer<frmMessage>& w : m_messages)
+        if (w)
+            out.append(w);
+    return out;
 }
 
 void frmMain::Timer1_Timer()
@@ -626,9 +719,12 @@ frmIcon* frmMain::mailMark() const
 bool frmMain::messageWindowOpen() const
 {
     // A received message whose window is open has its file in "TMP" under
-    // "TMP" + own name + "." + number.
+    // "TMP" + own name + "." + number. A name that cannot be a file name (an
+    // empty one would match everybody's) has none.
     const QString name = m_ctx.settings().text(26);
-    return !Fs::list(m_ctx.programPath(QStringLiteral("TMP")), QStringLiteral("TMP") + name + QStringLiteral(".*"))
+    if (!MailNames::isUsableName(name))
+        return false;
+    return !Fs::list(m_ctx.programPath(MailNames::tmpFolder()), QStringLiteral("TMP") + name + QStringLiteral(".*"))
                 .isEmpty();
 }
 
@@ -851,6 +947,7 @@ void frmMain::changeEvent(QEvent* event)
             });
     } else if (!(windowState() & Qt::WindowMaximized)) {
         if (s.intValue(55) == 1 && m_wasMinimized) {
+            MailPlace_Fetch(m_ctx); // shown at the next poll
             m_forceRedraw = true;
             cboGroup_Click();
         }
@@ -900,7 +997,10 @@ void frmMain::unload()
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
-    // 1. every other window of the program.
+    // 1. every other window of the program; open messages stay in "TMP" and
+    // are shown again at the next start.
+    for (frmMessage* w : messageWindows())
+        w->unloadQuietly();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible() && !qobject_cast<QMenu*>(w))
             w->close();

@@ -12,6 +12,7 @@ class AppContext;
 class frmIcon;
 class QAction;
 class QComboBox;
+class QDialog;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -39,8 +40,10 @@ public:
     void Ikifile_Show(const QString& path, bool force);
     // The set button.
     void cmdSettei_Click();
-    // Message poll (filled in by the messaging windows).
+    // Message poll: fetch from the mail place, one window per inbox file.
     void Timer1_Shori();
+    // The message windows open now.
+    QList<class frmMessage*> messageWindows() const;
 
     // Timer ticks, callable so tests run a tick instead of waiting for one.
     void Timer1_Timer();
@@ -54,6 +57,25 @@ public:
     // open and starts them again by their settings when it closes.
     void pauseMessageTimers();
     void resumeMessageTimers();
+
+    // Runs a dialog modally under the rule above.
+    int runDialog(QDialog& dialog);
+    template<typename Dialog>
+    int openDialog()
+    {
+        Dialog dialog(m_ctx, *this);
+        return runDialog(dialog);
+    }
+
+    // Rebuilds the board table and the group box from the board list and the
+    // board flags, then runs the group switch.
+    void reloadBoards();
+    // Refills the destination or return box: personal entries, then the common list.
+    void reloadDestinations();
+    void reloadReturns();
+
+    // The help file at a context number.
+    void showHelp(int context);
 
     bool endSetChecked() const;
     QString captionBase() const;
@@ -88,6 +110,7 @@ private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const QString& caption, const char* name, bool enabled = true);
     void loadLists();
+    void fillGroupBox(const struct GroupBoxItems& groups);
     void applyColumnWidths();
     void mnuHCol_Click(int index);
     void mnuMeadoCopy_Click();
@@ -95,6 +118,7 @@ private:
     void mnuGoLog_Click();
     void mnuMLog_Click();
     void mnuMview_Click();
+    void mnuMassage_Click();
     void DataGrid1_MouseDown(const QPoint& pos);
     void showGridMenu(const QPoint& globalPos);
     bool handleKey(QKeyEvent* event);
@@ -128,6 +152,8 @@ private:
     bool m_unloaded = false;
     QPoint m_lastRightClick;
     Fs::FileStamp m_shownStamp; // of the board the grid was filled from last
+    QList<QPointer<class frmMessage>> m_messages;
+    bool m_polling = false;
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     int m_timer5Count = 30000;

@@ -37,3 +37,15 @@ std::optional<QFont> QtFileDialog::font(QWidget* parent, const QFont& initial)
         return std::nullopt;
     return f;
 }
+
+QString toQtFilter(const QString& pairs)
+{
+    const QStringList parts = pairs.split(u'|');
+    QStringList filters;
+    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
+        QString pattern = parts[k + 1];
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*")).replace(u';', u' ');
+        filters.append(parts[k] + QStringLiteral(" (") + pattern + u')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}

@@ -23,6 +23,10 @@ public:
     virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
 };
 
+// A filter as the program writes it ("掲示板リスト(ban.txt)|ban.txt|...": pairs
+// of description and pattern) in the form Qt's dialogs take.
+QString toQtFilter(const QString& pairs);
+
 class QtFileDialog final : public IFileDialog
 {
 public:

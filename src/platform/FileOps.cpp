@@ -95,26 +95,37 @@ qint64 length(const QString& path)
     return st.st_size;
 }
 
-QString modTimeText(const QString& path)
-{
-    struct stat st;
-    if (!statPath(path, st))
-        return {};
-    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-}
-
-FileStamp stamp(const QString& path)
+namespace {
+FileStamp stampOf(const struct stat& st)
 {
     FileStamp s;
-    struct stat st;
-    if (!statPath(path, st))
-        return s;
     s.exists = true;
     s.size = st.st_size;
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     s.inode = st.st_ino;
     return s;
+}
+} // namespace
+
+QString timeText(const FileStamp& stamp)
+{
+    if (!stamp.exists)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(stamp.mtimeNs / 1000000000).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+QString modTimeText(const QString& path)
+{
+    return timeText(stamp(path));
+}
+
+FileStamp stamp(const QString& path)
+{
+    struct stat st;
+    if (!statPath(path, st))
+        return {};
+    return stampOf(st);
 }
 
 int attributes(const QString& path)
@@ -242,7 +253,7 @@ QStringList list(const QString& folder, const QString& pattern)
     return names;
 }
 
-QByteArray readBytes(const QString& path, int* error)
+QByteArray readBytes(const QString& path, int* error, FileStamp* stamp)
 {
     auto fail = [&](int e) {
         if (error)
@@ -260,6 +271,8 @@ QByteArray readBytes(const QString& path, int* error)
         ::close(fd);
         return fail(e);
     }
+    if (stamp)
+        *stamp = stampOf(st);
     QByteArray out;
     out.reserve(qsizetype(st.st_size));
     char buf[65536];

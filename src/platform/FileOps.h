@@ -34,6 +34,7 @@ bool isReadableFile(const QString& path);     // a regular file that opens for r
 qint64 length(const QString& path);           // -1 when missing
 QString modTimeText(const QString& path);     // "yyyy/MM/dd HH:mm:ss", local time; empty when missing
 FileStamp stamp(const QString& path);
+QString timeText(const FileStamp& stamp);     // the modification time as modTimeText gives it
 
 int attributes(const QString& path);          // -1 when missing
 bool isReadOnly(const QString& path);         // attribute value 1 or 33
@@ -51,7 +52,8 @@ int makeDir(const QString& path);
 // (* and ?), in name order.
 QStringList list(const QString& folder, const QString& pattern);
 
-QByteArray readBytes(const QString& path, int* error = nullptr);
+// stamp, when given, is taken from the handle the bytes were read through.
+QByteArray readBytes(const QString& path, int* error = nullptr, FileStamp* stamp = nullptr);
 int writeBytes(const QString& path, const QByteArray& bytes); // creates or empties, then writes
 int appendBytes(const QString& path, const QByteArray& bytes);
 

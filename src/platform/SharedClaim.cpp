@@ -311,10 +311,15 @@ int SharedClaim::acquire()
         }
         if (err != EEXIST && !(err == EBUSY || err == EAGAIN || err == EINTR))
             return err;
+        if (total.elapsed() >= m_options.maxWaitMs)
+            return ETIMEDOUT;
         if (err == EEXIST) {
             QByteArray seen;
             switch (look(m_lockPath, observed, &seen)) {
             case Look::Gone:
+                // Released just now (or a cached name on a network mount): try
+                // again almost at once.
+                pause(1);
                 continue;
             case Look::Stale:
                 breakStale(seen, breakerObserved);
@@ -324,11 +329,11 @@ int SharedClaim::acquire()
                 break;
             }
         }
-        if (total.elapsed() >= m_options.maxWaitMs)
-            return ETIMEDOUT;
-        // Jitter keeps waiters of several machines from retrying in step.
+        // Jitter keeps waiters of several machines from retrying in step; a
+        // waiter that has waited long looks more often, so newcomers do not
+        // keep overtaking it.
         pause(step / 2 + int(QRandomGenerator::global()->bounded(step / 2 + 1)));
-        step = std::min(step * 2, 80);
+        step = total.elapsed() > 1000 ? 30 : std::min(step * 2, 80);
     }
 }
 

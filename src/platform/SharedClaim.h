@@ -35,7 +35,8 @@ public:
 
     struct Options {
         int staleAfterMs = 8000;  // a claim seen unchanged this long is left behind
-        int maxWaitMs = 30000;    // acquire gives up with ETIMEDOUT after this long
+        int maxWaitMs = 60000;    // acquire gives up with ETIMEDOUT after this long (only
+                                  // sustained contention keeps a live claim that long)
         int refreshEveryMs = 1000;
         int busyRetryMs = 5000;   // bound on retrying EBUSY unlinks and renames
         Pause pause;              // empty = waitLettingEventsRun

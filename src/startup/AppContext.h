@@ -48,6 +48,12 @@ public:
     BoardState& board() { return m_board; }
     const BoardState& board() const { return m_board; }
 
+    // The earliest send time of the scheduled messages waiting in "TIM", 14
+    // digits; "99999999999999" when none waits. Composing a scheduled message
+    // lowers it.
+    QString& earliestSendTime() { return m_earliestSendTime; }
+    const QString& earliestSendTime() const { return m_earliestSendTime; }
+
     IMessageBox& msgBox() const { return m_services.msgBox; }
     IFileDialog& fileDialog() const { return m_services.fileDialog; }
     IClock& clock() const { return m_services.clock; }
@@ -67,6 +73,7 @@ private:
     IniFile m_ini;
     FtpListTable m_ftpList {};
     BoardState m_board;
+    QString m_earliestSendTime = QStringLiteral("99999999999999");
     ITrayIcon* m_tray = nullptr;
     IGlobalHotKey* m_hotKey = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;

@@ -1,0 +1,122 @@
+// Reading the message log against the cost of merely reading and decoding the
+// same bytes. Generates a log of N records (Japanese text, quotes, both date
+// forms, some records in the trash), plain and locked, and prints for each the
+// best-of-runs time of the baseline and of the record reader, and their ratio.
+//
+//   build/bin/bench_msglog [records=100000] [runs=5] [plain|locked]
+
+#include "messaging/TextScramble.h"
+#include "msglog/MessageLog.h"
+#include "platform/FileOps.h"
+#include "platform/TextCodec.h"
+#include "platform/TextFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QStringList generate(int records)
+{
+    QRandomGenerator rng(20061214);
+    const QStringList names {QStringLiteral("山田太郎"), QStringLiteral("佐藤花子"), QStringLiteral("鈴木一郎"),
+                             QStringLiteral("ﾀﾅｶ"), QStringLiteral("Taro")};
+    const QStringList phrases {QStringLiteral("お疲れ様です。"), QStringLiteral("会議は15:00～16:00に変更です。"),
+                               QStringLiteral("資料を\"共有\"フォルダに置きました, ご確認ください"),
+                               QStringLiteral("了解しました"), QStringLiteral(">> 先ほどの件ですが"),
+                               QStringLiteral("明日は直帰します。よろしくお願いします。")};
+    QStringList lines;
+    lines.reserve(records * 8);
+    for (int k = 0; k < records; ++k) {
+        const QString other = names[int(rng.bounded(names.size()))];
+        QString text;
+        const int n = 1 + int(rng.bounded(4));
+        for (int j = 0; j < n; ++j)
+            text += (j ? QStringLiteral("\n") : QString()) + phrases[int(rng.bounded(phrases.size()))];
+        const QString when = QStringLiteral("2006/%1/%2 %3:%4:%5")
+                                 .arg(1 + k % 12, 2, 10, QChar(u'0')).arg(1 + k % 28, 2, 10, QChar(u'0'))
+                                 .arg(k % 24, 2, 10, QChar(u'0')).arg(k % 60, 2, 10, QChar(u'0'))
+                                 .arg((k * 7) % 60, 2, 10, QChar(u'0'));
+        QStringList rec;
+        if (k % 3 == 0)
+            rec = MessageLog::sentRecord({other, names[0]}, text, names[1], when);
+        else if (k % 3 == 1)
+            rec = MessageLog::receivedRecord(other, when, text, names[1]);
+        else
+            rec = MessageLog::receivedRecord(other, QStringLiteral("10:20 05/12"), text, names[1]);
+        if (k % 17 == 0)
+            rec.last() = MessageLog::trashSeparator();
+        lines += rec;
+    }
+    return lines;
+}
+
+template<typename F>
+double bestMs(int runs, F&& f)
+{
+    double best = std::numeric_limits<double>::max();
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+// Kept out of line and named, so an instruction count (valgrind --tool=callgrind
+// --toggle-collect=baselineRead or =recordRead) can compare the two as well.
+[[gnu::noinline]] qsizetype baselineRead(const QString& path)
+{
+    return Sjis::decode(Fs::readBytes(path)).size();
+}
+
+[[gnu::noinline]] MessageLog::ParseResult recordRead(const QString& path)
+{
+    return MessageLog::parse(Fs::readBytes(path));
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    QTextStream out(stdout);
+
+    QTemporaryDir dir;
+    const QStringList lines = generate(records);
+    const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
+    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
+    QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
+    for (const QString& l : lines)
+        lockedLines.append(Text_Scramble(l, 1));
+    const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
+    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
+
+    const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},
+                                      std::pair {QStringLiteral("locked"), lockedPath}}) {
+        if (!only.isEmpty() && only != label)
+            continue;
+        qsizetype sink = 0;
+        const double base = bestMs(runs, [&] { sink += baselineRead(path); });
+        MessageLog::ParseResult r;
+        const double read = bestMs(runs, [&] { r = recordRead(path); });
+        out << label << ": " << records << " records, " << Fs::length(path) / 1024 << " KiB, "
+            << r.records.size() << " read" << (r.dateErrors.isEmpty() ? "" : ", date errors!") << "\n"
+            << "  read+decode baseline " << QString::number(base, 'f', 1) << " ms, record reader "
+            << QString::number(read, 'f', 1) << " ms, ratio " << QString::number(read / base, 'f', 2) << "\n";
+        if (r.records.size() != records)
+            return 1;
+        Q_UNUSED(sink);
+    }
+    return 0;
+}

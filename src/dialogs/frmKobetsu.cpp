@@ -1,0 +1,82 @@
+#include "dialogs/frmKobetsu.h"
+
+#include "board/frmMain.h"
+#include "dialogs/PersonalListFile.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+frmKobetsu::frmKobetsu(AppContext& ctx, frmMain& main)
+    : QDialog(&main), m_ctx(ctx), m_main(main)
+{
+    setObjectName(QStringLiteral("frmKobetsu"));
+    setWindowTitle(QStringLiteral("個別入力設定"));
+    TabStrip1 = new QTabBar(this);
+    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    TabStrip1->addTab(QStringLiteral("行き先リスト編集"));
+    TabStrip1->addTab(QStringLiteral("戻りリスト編集"));
+    TabStrip1->addTab(QStringLiteral("定型文編集"));
+    txtMemo = new QPlainTextEdit(this);
+    txtMemo->setObjectName(QStringLiteral("txtMemo"));
+    txtMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* write = new QPushButton(QStringLiteral("書き込む"), this);
+    write->setObjectName(QStringLiteral("cmdWrite"));
+    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    close->setObjectName(QStringLiteral("cmdCancel"));
+    auto* help = new QPushButton(QStringLiteral("ヘルプ"), this);
+    help->setObjectName(QStringLiteral("cmdHelp"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(write);
+    buttons->addWidget(close);
+    buttons->addWidget(help);
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(TabStrip1);
+    v->addWidget(txtMemo, 1);
+    v->addLayout(buttons);
+    resize(420, 360);
+
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
+    connect(write, &QPushButton::clicked, this, &frmKobetsu::cmdWrite_Click);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { m_main.showHelp(13); });
+    TabStrip1_Click();
+}
+
+QString frmKobetsu::fileOf(int tab) const
+{
+    static const char* names[] = {"where.ini", "return.ini", "template.ini"};
+    return m_ctx.programPath(QString::fromLatin1(names[std::clamp(tab, 0, 2)]));
+}
+
+void frmKobetsu::TabStrip1_Click()
+{
+    txtMemo->clear();
+    const QString path = fileOf(TabStrip1->currentIndex());
+    QString text;
+    if (const int err = PersonalListFile::load(path, &text)) {
+        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_TabStrip1_Click"), path, FileErrorKind::Open, err);
+        return;
+    }
+    txtMemo->setPlainText(text);
+}
+
+void frmKobetsu::cmdWrite_Click()
+{
+    const int tab = TabStrip1->currentIndex();
+    const QString path = fileOf(tab);
+    if (const int err = PersonalListFile::save(path, txtMemo->toPlainText())) {
+        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_cmdWrite_Click"), path, FileErrorKind::Write, err);
+        return;
+    }
+    if (tab < 2)
+        m_ctx.msgBox().show({QStringLiteral("書き込まれた内容は、次回起動時より反映されます"),
+                             QStringLiteral("正しく登録されました"), MsgIcon::Information, MsgButtons::Ok, 0, true});
+}

@@ -1,0 +1,200 @@
+#include "messaging/Mailbox.h"
+
+#include "messaging/MailNames.h"
+#include "platform/FileOps.h"
+#include "platform/Paths.h"
+#include "platform/SharedFile.h"
+#include "startup/AppContext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+bool sameFolder(const QString& a, const QString& b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+Mailbox::Mailbox(const QString& mailPlace, const QString& programFolder, const QString& ownName)
+    : m_mailPlace(mailPlace)
+    , m_programFolder(programFolder)
+    , m_ownName(ownName)
+{
+}
+
+Mailbox::Mailbox(const AppContext& ctx)
+    : Mailbox(ctx.settings().text(SettingNo::MailPlace), ctx.programFolder(),
+        ctx.settings().text(SettingNo::UserName))
+{
+}
+
+QString Mailbox::tmpFolderPath() const
+{
+    return Paths::join(m_programFolder, MailNames::tmpFolder());
+}
+
+int Mailbox::moveNoReplace(const QString& from, const QString& to)
+{
+    if (!Fs::isFile(from))
+        return ENOENT;
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    if (::link(f.constData(), t.constData()) == 0) {
+        if (::unlink(f.constData()) != 0) {
+            const int err = errno;
+            ::unlink(t.constData());
+            return err;
+        }
+        return 0;
+    }
+    if (errno == EEXIST || Fs::exists(to))
+        return EEXIST;
+    if (::rename(f.constData(), t.constData()) == 0)
+        return 0;
+    if (errno != EXDEV)
+        return errno;
+    // From the share into the program folder: the copy appears whole under its
+    // name; if the source then cannot be removed (still open elsewhere), the
+    // copy goes again, so the file is neither lost nor taken twice.
+    int err = 0;
+    const QByteArray bytes = Fs::readBytes(from, &err);
+    if (err)
+        return err;
+    if ((err = SharedFile::createNew(to, bytes)))
+        return err;
+    if ((err = Fs::remove(from))) {
+        Fs::remove(to);
+        return err;
+    }
+    return 0;
+}
+
+QSet<int> Mailbox::usedInboxNumbers() const
+{
+    QSet<int> used;
+    for (const QString& name : Fs::list(m_programFolder, m_ownName + QStringLiteral(".*"))) {
+        const int n = MailNames::numberOf(name, m_ownName);
+        if (n > 0)
+            used.insert(n);
+    }
+    const QString tmpPrefix = QStringLiteral("TMP") + m_ownName;
+    for (const QString& name : Fs::list(tmpFolderPath(), tmpPrefix + QStringLiteral(".*"))) {
+        const int n = MailNames::numberOf(name, tmpPrefix);
+        if (n > 0)
+            used.insert(n);
+    }
+    return used;
+}
+
+int Mailbox::nextInboxNumber() const
+{
+    const QSet<int> used = usedInboxNumbers();
+    int n = 1;
+    while (used.contains(n))
+        ++n;
+    return n;
+}
+
+QString Mailbox::moveToInbox(const QString& path, QSet<int>& used, int* error) const
+{
+    int err = EEXIST;
+    // A name that turns out to be taken (a file the listing missed) is marked
+    // and the next one tried; the bound only guards against a folder that
+    // reports every name as taken.
+    for (int attempt = 0; attempt < 1000 && err == EEXIST; ++attempt) {
+        int n = 1;
+        while (used.contains(n))
+            ++n;
+        const QString target = Paths::join(m_programFolder, MailNames::inboxFileName(m_ownName, n));
+        if (Fs::exists(Paths::join(tmpFolderPath(), MailNames::tmpFileName(m_ownName, n)))) {
+            used.insert(n);
+            continue;
+        }
+        err = moveNoReplace(path, target);
+        if (err == 0 || err == EEXIST)
+            used.insert(n);
+        if (err == 0) {
+            if (error)
+                *error = 0;
+            return target;
+        }
+    }
+    if (error)
+        *error = err;
+    return {};
+}
+
+QString Mailbox::moveToInbox(const QString& path, int* error) const
+{
+    QSet<int> used = usedInboxNumbers();
+    return moveToInbox(path, used, error);
+}
+
+Mailbox::FetchResult Mailbox::fetch() const
+{
+    FetchResult result;
+    if (!MailNames::isUsableName(m_ownName) || m_mailPlace.isEmpty()
+        || sameFolder(m_mailPlace, m_programFolder))
+        return result;
+    const QStringList names = Fs::list(m_mailPlace, m_ownName + QStringLiteral(".*"));
+    if (names.isEmpty())
+        return result;
+    QSet<int> used = usedInboxNumbers();
+    for (const QString& name : names) {
+        const QString from = Paths::join(m_mailPlace, name);
+        int err = 0;
+        const QString to = moveToInbox(from, used, &err);
+        if (!to.isEmpty())
+            result.moved.append(to);
+        else if (Fs::exists(from)) // not gone meanwhile: it stays for the next poll
+            result.left.append(from);
+    }
+    return result;
+}
+
+QStringList Mailbox::restoreTmpFiles() const
+{
+    QStringList moved;
+    if (!MailNames::isUsableName(m_ownName))
+        return moved;
+    const QString prefix = QStringLiteral("TMP") + m_ownName;
+    const QStringList names = Fs::list(tmpFolderPath(), prefix + QStringLiteral(".*"));
+    QSet<int> used = usedInboxNumbers();
+    for (const QString& name : names) {
+        const QString to = moveToInbox(Paths::join(tmpFolderPath(), name), used, nullptr);
+        if (!to.isEmpty())
+            moved.append(to);
+    }
+    return moved;
+}
+
+QStringList Mailbox::inboxFiles() const
+{
+    QStringList files;
+    if (!MailNames::isUsableName(m_ownName))
+        return files;
+    for (const QString& name : Fs::list(m_programFolder, m_ownName + QStringLiteral(".*")))
+        if (MailNames::numberOf(name, m_ownName) > 0)
+            files.append(name);
+    return files;
+}
+
+Mailbox::FetchResult MailPlace_Fetch(const AppContext& ctx)
+{
+    return Mailbox(ctx).fetch();
+}
+
+QString Inbox_Move(const AppContext& ctx, const QString& path, int* error)
+{
+    return Mailbox(ctx).moveToInbox(path, error);
+}
+
+QStringList TmpFile_Restore(const AppContext& ctx)
+{
+    return Mailbox(ctx).restoreTmpFiles();
+}

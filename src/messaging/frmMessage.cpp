@@ -1,0 +1,229 @@
+#include "messaging/frmMessage.h"
+
+#include "board/frmMain.h"
+#include "messaging/MessageSender.h"
+#include "messaging/frmPassIn.h"
+#include "msglog/MessageLog.h"
+#include "platform/FileOps.h"
+#include "platform/Paths.h"
+#include "platform/Twips.h"
+#include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kOpen = QStringLiteral("\uFF62");  // ｢
+const QString kClose = QStringLiteral("\uFF63"); // ｣
+} // namespace
+
+frmMessage::frmMessage(AppContext& ctx, frmMain& main, const QString& fileName)
+    : QMainWindow(nullptr), m_ctx(ctx), m_main(main)
+{
+    setObjectName(QStringLiteral("frmMessage"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    const Settings& s = ctx.settings();
+
+    // Only "閉じる" closes the window: no close button in its frame.
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowMinimizeButtonHint;
+    if (s.intValue(38) == 1)
+        flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+
+    auto* central = new QWidget(this);
+    auto* area = new QGridLayout;
+    txtMemo = new QPlainTextEdit(central);
+    txtMemo->setObjectName(QStringLiteral("txtMemo"));
+    txtMemo->setReadOnly(true);
+    txtMemo->setFont(Twips::fontOf(s.text(73), s.realValue(74)));
+    txtMemo->hide();
+    cmdHide = new QPushButton(QStringLiteral("封書"), central);
+    cmdHide->setObjectName(QStringLiteral("cmdHide"));
+    cmdHide->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    area->addWidget(txtMemo, 0, 0);
+    area->addWidget(cmdHide, 0, 0); // over the text
+    cmdClose = new QPushButton(QStringLiteral("閉じる"), central);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdHenshin = new QPushButton(QStringLiteral("返信"), central);
+    cmdHenshin->setObjectName(QStringLiteral("cmdHenshin"));
+    cmdHenshin->setEnabled(false); // the reply window comes with replies
+    chkLog = new QCheckBox(QStringLiteral("ﾛｸﾞ保存"), central);
+    chkLog->setObjectName(QStringLiteral("chkLog"));
+    auto hidden = [central](const char* name) {
+        auto* l = new QLabel(central);
+        l->setObjectName(QString::fromLatin1(name));
+        l->hide();
+        return l;
+    };
+    lblMotoName = hidden("lblMotoName");
+    lblDateTime = hidden("lblDateTime");
+    lblReceive = hidden("lblReceive");
+    lblMailID = hidden("lblMailID");
+    lblFileName = hidden("lblFileName");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(chkLog);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdHenshin);
+    buttons->addWidget(cmdClose);
+    auto* v = new QVBoxLayout(central);
+    v->addLayout(area, 1);
+    v->addLayout(buttons);
+    setCentralWidget(central);
+    setMinimumHeight(Twips::toPixels(1345));
+    resize(420, 300);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* print = file->addAction(QStringLiteral("印刷"));
+    print->setObjectName(QStringLiteral("mnuPrint"));
+    print->setEnabled(false); // printing comes with the viewer's print window
+    QAction* help = menuBar()->addAction(QStringLiteral("ヘルプ"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(help, &QAction::triggered, this, [this] { m_main.showHelp(55); });
+
+    // The message, read while it is still in the inbox.
+    const MessageReadResult read = MessageFormat::read(ctx.programPath(fileName));
+    m_message = read.message;
+    lblMotoName->setText(m_message.sender);
+    lblDateTime->setText(m_message.sentAt);
+    lblReceive->setText(m_message.receipt);
+    lblMailID->setText(QString::number(m_message.mailIdNumber()));
+    lblFileName->setText(Paths::join(Paths::join(ctx.programFolder(), QStringLiteral("TMP")),
+                                     QStringLiteral("TMP") + fileName));
+
+    const QString own = s.text(26);
+    if (read.opened() && m_message.addresseeNames().contains(own)) {
+        m_shownLines = m_message.textLines;
+        if (!read.intact())
+            m_shownLines.prepend(QStringLiteral("（このメッセージには読み取れない部分があります）"));
+    } else {
+        m_shownLines = {QStringLiteral("このメッセージは読めません")};
+    }
+    txtMemo->setPlainText(m_shownLines.join(u'\n'));
+
+    cmdHide->setVisible(m_message.isSealed());
+    if (cmdHide->isVisible())
+        cmdHide->raise();
+    txtMemo->show();
+
+    if (m_message.receiptKind() == MessageFile::Receipt::IsReceipt) {
+        cmdHenshin->hide();
+        chkLog->hide();
+        setWindowTitle(kOpen + m_message.sender + kClose + QStringLiteral("がメッセージを受信しました(")
+                       + m_message.sentAt + u')');
+        // The confirmed message leaves the list of messages not yet read.
+        const QString rcv = Paths::join(Paths::join(ctx.programFolder(), QStringLiteral("RCV")),
+                                        QStringLiteral("RCV") + m_message.sender + u'.' + lblMailID->text());
+        if (Fs::isFile(rcv))
+            Fs::remove(rcv);
+    } else {
+        setWindowTitle(kOpen + m_message.sender + kClose + QStringLiteral("からのメッセージ(") + m_message.sentAt
+                       + u')');
+    }
+    chkLog->setChecked(s.intValue(36) == 1);
+
+    connect(cmdHide, &QPushButton::clicked, this, &frmMessage::cmdHide_Click);
+    connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    if (s.intValue(38) != 1 && s.intValue(51) == 1)
+        raise(); // to the front once, without taking the focus
+}
+
+QString frmMessage::shownText() const
+{
+    QString t;
+    for (const QString& line : m_shownLines)
+        t += line + QStringLiteral("\r\n");
+    return t;
+}
+
+bool frmMessage::sealedNow() const
+{
+    return cmdHide->isVisible();
+}
+
+void frmMessage::cmdHide_Click()
+{
+    const QString password = m_ctx.settings().text(25);
+    if (password.isEmpty()) {
+        cmdHide->hide();
+        return;
+    }
+    m_main.pauseMessageTimers();
+    frmPassIn prompt(password, this);
+    prompt.exec();
+    if (prompt.passwordRight())
+        cmdHide->hide();
+    else
+        cmdHide->setText(QStringLiteral("パスワードが違います"));
+    m_main.resumeMessageTimers();
+}
+
+bool frmMessage::cmdClose_Click()
+{
+    const QString procedure = QStringLiteral("(frmMessage_cmdClose_Click");
+    const Settings& s = m_ctx.settings();
+    const MessageFile::Receipt kind = m_message.receiptKind();
+
+    if (kind == MessageFile::Receipt::Requested) {
+        MessageFile receipt;
+        receipt.addressees = MessageFile::addresseeLine({m_message.sender});
+        receipt.sender = s.text(26);
+        receipt.sentAt = DateTimeText(m_ctx.clock(), 1);
+        receipt.sealed = QStringLiteral("0");
+        receipt.receipt = QStringLiteral("2");
+        receipt.mailId = lblMailID->text();
+        receipt.textLines = {QStringLiteral("<<これは受信確認のメッセージです>>"), QString()};
+        for (const QString& line : m_shownLines)
+            receipt.textLines.append(u'>' + line);
+        MessageSender sender(m_ctx);
+        MessageSender::Options options;
+        options.procedure = procedure;
+        const MessageSender::Result r = sender.send(receipt, {m_message.sender}, options);
+        // A receipt that could not be put into the mail place keeps the window
+        // open, so closing again tries again; a sender name that can never be
+        // used as a file name does not.
+        if (!r.refused && !r.allDelivered())
+            return false;
+    }
+
+    if (kind != MessageFile::Receipt::IsReceipt && chkLog->isChecked()) {
+        const bool logMissing = FileExists(s.text(32)) == 0;
+        const QStringList record = MessageLog::receivedRecord(m_message.sender, m_message.sentAt,
+                                                              m_shownLines.join(QStringLiteral("\r\n")), s.text(26));
+        if (!MessageLog::appendRecord(m_ctx, record, procedure) && !logMissing)
+            return false;
+    }
+
+    if (Fs::isFile(lblFileName->text()))
+        Fs::remove(lblFileName->text());
+    m_ctx.iniFile().store(36, chkLog->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    m_mayClose = true;
+    close();
+    return true;
+}
+
+void frmMessage::unloadQuietly()
+{
+    m_mayClose = true;
+    close();
+}
+
+void frmMessage::closeEvent(QCloseEvent* event)
+{
+    if (!m_mayClose) {
+        event->ignore();
+        return;
+    }
+    Q_EMIT closed(this);
+    event->accept();
+}

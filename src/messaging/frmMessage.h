@@ -1,0 +1,60 @@
+#pragma once
+
+#include "messaging/MessageFile.h"
+
+#include <QMainWindow>
+
+class AppContext;
+class frmMain;
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// One received message: sender and time in the caption, the text below, the
+// seal over a sealed text. It can only be closed with "閉じる", which answers a
+// receipt request, logs the message and removes its file.
+class frmMessage : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Loads the inbox file fileName of the program folder; the caller moves it
+    // to "TMP" afterwards (its path there is lblFileName).
+    frmMessage(AppContext& ctx, frmMain& main, const QString& fileName);
+
+    void cmdHide_Click();
+    // False when the window stays open (the receipt or the log could not be written).
+    bool cmdClose_Click();
+    // Program end: the window goes without receipt or log; its file stays in "TMP"
+    // and the message is shown again at the next start.
+    void unloadQuietly();
+
+    const MessageFile& message() const { return m_message; }
+    QString shownText() const;
+    bool sealedNow() const;
+
+Q_SIGNALS:
+    void closed(frmMessage* window);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    AppContext& m_ctx;
+    frmMain& m_main;
+    MessageFile m_message;
+    QStringList m_shownLines;
+    bool m_mayClose = false;
+
+    QPlainTextEdit* txtMemo = nullptr;
+    QPushButton* cmdHide = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdHenshin = nullptr;
+    QCheckBox* chkLog = nullptr;
+    QLabel* lblMotoName = nullptr;
+    QLabel* lblDateTime = nullptr;
+    QLabel* lblReceive = nullptr;
+    QLabel* lblMailID = nullptr;
+    QLabel* lblFileName = nullptr;
+};

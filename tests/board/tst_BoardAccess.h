@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class TestBoardAccess : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void missingBoard();
+    void fiftyRowsReadAndWrittenWhole_data();
+    void fiftyRowsReadAndWrittenWhole();
+    void waitRestoreOrDamaged_data();
+    void waitRestoreOrDamaged();
+    void lineCutShortIsReadAgain();
+    void missingForAMomentWhileClaimed_data();
+    void missingForAMomentWhileClaimed();
+    void rewrittenBetweenReadAndWrite_data();
+    void rewrittenBetweenReadAndWrite();
+    void damagedBoardNeverWrittenBack_data();
+    void damagedBoardNeverWrittenBack();
+    void separatorRowsUntouched_data();
+    void separatorRowsUntouched();
+    void personInTwoRows();
+    void loginAndLogout_data();
+    void loginAndLogout();
+    void onlyShownAndLoggedInBoards();
+    void readOnlyBoardNotWritten();
+    void nestedCycleOnSameBoardRefused();
+    void ikifileWriteKeepsBackup();
+    void boardList_data();
+    void boardList();
+};

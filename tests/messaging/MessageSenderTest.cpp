@@ -1,0 +1,300 @@
+#include "MessageSenderTest.h"
+
+#include "messaging/MailId.h"
+#include "messaging/MailNames.h"
+#include "messaging/Mailbox.h"
+#include "messaging/MessageSender.h"
+#include "platform/FileOps.h"
+#include "platform/Paths.h"
+#include "startup/SharedRoutines.h"
+#include "support/TestContext.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+const QString kProcedure = QStringLiteral("(frmMailSend_cmdSend_Click)");
+
+// A user with its message folders, settings and a shared mail place.
+struct User
+{
+    std::unique_ptr<TestUser> user;
+    explicit User(const QString& name, const QString& mailPlace)
+        : user(std::make_unique<TestUser>())
+    {
+        user->loadSettings();
+        for (const QString& sub :
+            { MailNames::tmpFolder(), MailNames::timFolder(), MailNames::rcvFolder() })
+            Fs::makeDir(user->ctx().programPath(sub));
+        user->ctx().settings().setText(SettingNo::UserName, name);
+        user->ctx().settings().setText(SettingNo::MailPlace, mailPlace);
+    }
+    AppContext& ctx() { return user->ctx(); }
+    QString path(const QString& name) { return ctx().programPath(name); }
+};
+
+MessageFile message(
+    const QString& addressees, const QString& sender, bool receipt, int mailId, const QString& text)
+{
+    MessageFile m;
+    m.addressees = addressees;
+    m.sender = sender;
+    m.sentAt = QStringLiteral("2006/06/14 09:05:00");
+    m.receipt = receipt ? QStringLiteral("1") : QStringLiteral("0");
+    m.mailId = receipt ? QString::number(mailId) : QStringLiteral("0");
+    m.setText(text);
+    return m;
+}
+
+QStringList plainLines(const QString& path)
+{
+    QString s = QString::fromLatin1(Fs::readBytes(path));
+    s.chop(2);
+    QStringList out;
+    for (const QString& line : s.split(QStringLiteral("\r\n")))
+        out.append(Text_Scramble(line, 2));
+    return out;
+}
+
+QStringList files(const QString& folder)
+{
+    return Fs::list(folder, QStringLiteral("*"));
+}
+
+} // namespace
+
+void MessageSenderTest::messageTmpThenOneCopyPerRecipient()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    MessageSender sender(taro.ctx(), Scramble::seededKeys(3));
+    const MessageFile m = message(
+        QStringLiteral("A,B,"), QStringLiteral("Taro"), true, 7, QStringLiteral("本文\r\n二行目"));
+    const MessageSender::Result r = sender.send(m, { QStringLiteral("A"), QStringLiteral("B") },
+        { kProcedure, MessageSender::Mode::Immediate, {}, true });
+    QVERIFY(r.allDelivered());
+    QVERIFY(taro.user->box().shown().isEmpty());
+
+    const QByteArray tmp = Fs::readBytes(taro.path(MailNames::messageTmp()));
+    QCOMPARE(plainLines(taro.path(MailNames::messageTmp())),
+        (QStringList { "A,B,", "Taro", "2006/06/14 09:05:00", "0", "1", "7", "本文", "二行目" }));
+    // Each copy is the finished file, byte for byte; "message.tmp" stays.
+    QCOMPARE(files(mail.path()), (QStringList { "A.001", "B.001" }));
+    QCOMPARE(Fs::readBytes(Paths::join(mail.path(), QStringLiteral("A.001"))), tmp);
+    QCOMPARE(Fs::readBytes(Paths::join(mail.path(), QStringLiteral("B.001"))), tmp);
+    const QString rcv = taro.path(MailNames::rcvFolder());
+    QCOMPARE(files(rcv), (QStringList { "RCVA.7", "RCVB.7" }));
+    QCOMPARE(Fs::readBytes(Paths::join(rcv, QStringLiteral("RCVB.7"))), tmp);
+    QCOMPARE(r.outcomes.size(), 2);
+    QCOMPARE(r.outcomes[1].drop.path, Paths::join(mail.path(), QStringLiteral("B.001")));
+}
+
+void MessageSenderTest::oldMessageTmpIsReplaced()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    QCOMPARE(Fs::writeBytes(taro.path(MailNames::messageTmp()), QByteArray(5000, 'z')), 0);
+    MessageSender sender(taro.ctx());
+    QVERIFY(sender
+                .send(message(QStringLiteral("A,"), QStringLiteral("Taro"), false, 0,
+                          QStringLiteral("短い")),
+                    { QStringLiteral("A") }, { kProcedure })
+                .allDelivered());
+    QCOMPARE(plainLines(taro.path(MailNames::messageTmp())),
+        (QStringList { "A,", "Taro", "2006/06/14 09:05:00", "0", "0", "0", "短い" }));
+    QCOMPARE(Fs::readBytes(Paths::join(mail.path(), QStringLiteral("A.001"))),
+        Fs::readBytes(taro.path(MailNames::messageTmp())));
+    // Nothing but the message itself is left in the mail place or the program folder.
+    QCOMPARE(files(mail.path()), QStringList { "A.001" });
+    QCOMPARE(files(taro.ctx().programFolder()), (QStringList { "message.tmp", "Porlune.INI" }));
+}
+
+void MessageSenderTest::mailId_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("used");
+    QTest::addColumn<int>("after");
+    QTest::newRow("7 to 8") << 7 << 7 << 8;
+    QTest::newRow("1 to 2") << 1 << 1 << 2;
+    QTest::newRow("998 to 999") << 998 << 998 << 999;
+    QTest::newRow("999 wraps to 1") << 999 << 999 << 1;
+    QTest::newRow("damaged 0") << 0 << 1 << 2;
+    QTest::newRow("damaged 1000") << 1000 << 1 << 2;
+    QTest::newRow("damaged negative") << -5 << 1 << 2;
+}
+
+void MessageSenderTest::mailId()
+{
+    QFETCH(int, stored);
+    QFETCH(int, used);
+    QFETCH(int, after);
+    TestUser user;
+    user.loadSettings();
+    QVERIFY(user.ctx().iniFile().store(SettingNo::MailId, QString::number(stored)));
+    QCOMPARE(MailId::current(user.ctx()), used);
+    QVERIFY(MailId::advance(user.ctx()));
+    QCOMPARE(user.ctx().settings().intValue(SettingNo::MailId), after);
+    // Written to the settings file at once: a fresh start reads it back.
+    TestUser again(user.folder());
+    again.loadSettings();
+    QCOMPARE(again.ctx().settings().intValue(SettingNo::MailId), after);
+}
+
+void MessageSenderTest::badRecipientRefusesWholeSend_data()
+{
+    QTest::addColumn<QString>("bad");
+    QTest::newRow("path separator") << "..\\Taro";
+    QTest::newRow("dot") << "Taro.002";
+    QTest::newRow("comma") << "A,B";
+    QTest::newRow("device name") << "NUL";
+    QTest::newRow("empty") << "";
+}
+
+void MessageSenderTest::badRecipientRefusesWholeSend()
+{
+    QFETCH(QString, bad);
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    MessageSender sender(taro.ctx());
+    const MessageSender::Result r = sender.send(
+        message(QStringLiteral("Hanako,"), QStringLiteral("Taro"), true, 3, QStringLiteral("x")),
+        { QStringLiteral("Hanako"), bad },
+        { kProcedure, MessageSender::Mode::Immediate, {}, true });
+    QVERIFY(r.refused);
+    QVERIFY(!r.allDelivered());
+    QCOMPARE(taro.user->box().shown().size(), 1);
+    const MsgBoxRequest box = taro.user->box().shown().first();
+    QCOMPARE(box.title, QStringLiteral("送信エラー"));
+    QCOMPARE(box.icon, MsgIcon::Stop);
+    QVERIFY(box.systemModal);
+    QVERIFY(box.text.startsWith(QStringLiteral("宛先「") + bad + QStringLiteral("」は")));
+    QCOMPARE(files(mail.path()), QStringList());
+    QVERIFY(!Fs::exists(taro.path(MailNames::messageTmp())));
+    QCOMPARE(files(taro.path(MailNames::rcvFolder())), QStringList());
+}
+
+void MessageSenderTest::fullRecipientIsReportedOthersServed()
+{
+    QTemporaryDir mail;
+    for (int n = 1; n <= 999; ++n)
+        QCOMPARE(Fs::writeBytes(
+                     Paths::join(mail.path(), MailNames::dropFileName(QStringLiteral("Hanako"), n)),
+                     "old"),
+            0);
+    User taro(QStringLiteral("Taro"), mail.path());
+    MessageSender sender(taro.ctx());
+    const MessageSender::Result r
+        = sender.send(message(QStringLiteral("Hanako,Jiro,"), QStringLiteral("Taro"), false, 0,
+                          QStringLiteral("x")),
+            { QStringLiteral("Hanako"), QStringLiteral("Jiro") }, { kProcedure });
+    QCOMPARE(r.outcomes.size(), 2);
+    QCOMPARE(r.outcomes[0].drop.status, MailDrop::Status::Full);
+    QVERIFY(r.outcomes[1].drop.ok());
+    QCOMPARE(r.delivered(), 1);
+    QCOMPARE(taro.user->box().texts(),
+        QStringList { MessageSender::fullText(QStringLiteral("Hanako")) });
+    QCOMPARE(taro.user->box().shown().first().title, QStringLiteral("送信エラー"));
+    QCOMPARE(
+        Fs::readBytes(Paths::join(mail.path(), QStringLiteral("Hanako.999"))), QByteArray("old"));
+    QVERIFY(Fs::exists(Paths::join(mail.path(), QStringLiteral("Jiro.001"))));
+}
+
+void MessageSenderTest::missingMailPlaceIsReported()
+{
+    QTemporaryDir root;
+    const QString missing = Paths::join(root.path(), QStringLiteral("share"));
+    User taro(QStringLiteral("Taro"), missing);
+    MessageSender sender(taro.ctx());
+    const MessageSender::Result r = sender.send(
+        message(QStringLiteral("Hanako,"), QStringLiteral("Taro"), true, 4, QStringLiteral("x")),
+        { QStringLiteral("Hanako") }, { kProcedure, MessageSender::Mode::Immediate, {}, true });
+    QCOMPARE(r.delivered(), 0);
+    QCOMPARE(r.outcomes.first().drop.status, MailDrop::Status::Failed);
+    QCOMPARE(taro.user->box().texts(),
+        QStringList { kProcedure + missing + QStringLiteral(" write error! err code = ")
+            + QString::number(ENOENT) });
+    // No receipt copy for a message that did not go out.
+    QCOMPARE(files(taro.path(MailNames::rcvFolder())), QStringList());
+}
+
+void MessageSenderTest::unwritableMessageTmpDeliversNothing()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    // A folder where "message.tmp" should be: the file cannot take its name.
+    QCOMPARE(Fs::makeDir(taro.path(MailNames::messageTmp())), 0);
+    MessageSender sender(taro.ctx());
+    const MessageSender::Result r = sender.send(
+        message(QStringLiteral("Hanako,"), QStringLiteral("Taro"), false, 0, QStringLiteral("x")),
+        { QStringLiteral("Hanako") }, { kProcedure });
+    QVERIFY(r.writeError != 0);
+    QVERIFY(r.outcomes.isEmpty());
+    QCOMPARE(taro.user->box().texts(),
+        QStringList { fileErrorText(
+            kProcedure, taro.path(MailNames::messageTmp()), FileErrorKind::Open, r.writeError) });
+    QCOMPARE(files(mail.path()), QStringList());
+    QCOMPARE(files(taro.ctx().programFolder()), QStringList { "Porlune.INI" });
+}
+
+void MessageSenderTest::scheduledSendGoesToTim()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    MessageSender sender(taro.ctx());
+    MessageSender::Options o { kProcedure, MessageSender::Mode::Scheduled,
+        QStringLiteral("20060614093000"), false };
+    const MessageSender::Result r = sender.send(
+        message(QStringLiteral("A,A,"), QStringLiteral("Taro"), true, 9, QStringLiteral("後で")),
+        { QStringLiteral("A"), QStringLiteral("A") }, o);
+    QVERIFY(r.allDelivered());
+    QCOMPARE(files(taro.path(MailNames::timFolder())),
+        (QStringList { "20060614093000A.001", "20060614093000A.002" }));
+    QCOMPARE(files(mail.path()), QStringList());
+    QCOMPARE(files(taro.path(MailNames::rcvFolder())), QStringList());
+}
+
+void MessageSenderTest::twoUsersMessageAndReceipt()
+{
+    QTemporaryDir mail;
+    User hanako(QStringLiteral("花子"), mail.path());
+    User taro(QStringLiteral("Taro"), mail.path());
+    const QString text = QStringLiteral("会議は15時から、\"第2会議室\"です。\r\n\r\nよろしく");
+    const int id = MailId::current(hanako.ctx());
+    QVERIFY(MessageSender(hanako.ctx())
+                .send(message(QStringLiteral("Taro,"), QStringLiteral("花子"), true, id, text),
+                    { QStringLiteral("Taro") },
+                    { kProcedure, MessageSender::Mode::Immediate, {}, true })
+                .allDelivered());
+    QVERIFY(MailId::advance(hanako.ctx()));
+
+    const Mailbox::FetchResult got = MailPlace_Fetch(taro.ctx());
+    QCOMPARE(got.moved, QStringList { taro.path(QStringLiteral("Taro.1")) });
+    const MessageReadResult in = MessageFormat::read(got.moved.first());
+    QVERIFY(in.intact());
+    QCOMPARE(in.message.sender, QStringLiteral("花子"));
+    QCOMPARE(in.message.addresseeNames(), QStringList { "Taro" });
+    QCOMPARE(in.message.text(), text);
+    QCOMPARE(in.message.receiptKind(), MessageFile::Receipt::Requested);
+
+    // Taro's receipt goes back the same way and names the message it confirms.
+    MessageFile receipt = message(QStringLiteral("花子,"), QStringLiteral("Taro"), false, 0,
+        QStringLiteral("<<これは受信確認のメッセージです>>\r\n\r\n>会議は15時から"));
+    receipt.receipt = QStringLiteral("2");
+    receipt.mailId = in.message.mailId;
+    QVERIFY(MessageSender(taro.ctx())
+                .send(receipt, { QStringLiteral("花子") },
+                    { QStringLiteral("(frmMessage_cmdClose_Click") })
+                .allDelivered());
+    const Mailbox::FetchResult back = MailPlace_Fetch(hanako.ctx());
+    QCOMPARE(back.moved.size(), 1);
+    const MessageReadResult confirmed = MessageFormat::read(back.moved.first());
+    QVERIFY(confirmed.intact());
+    QCOMPARE(confirmed.message.receiptKind(), MessageFile::Receipt::IsReceipt);
+    QCOMPARE(confirmed.message.mailIdNumber(), id);
+    QVERIFY(Fs::exists(Paths::join(
+        hanako.path(MailNames::rcvFolder()), MailNames::rcvFileName(QStringLiteral("Taro"), id))));
+    QCOMPARE(files(mail.path()), QStringList());
+}

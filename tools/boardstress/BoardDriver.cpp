@@ -1,0 +1,227 @@
+// porlune-boarddriver: acts as copies of the program on one board file, for
+// stress runs of the board protocol on a shared folder. A developer tool, not
+// part of the program.
+//
+//   porlune-boarddriver init  --board P --names a,b,c [--separator]
+//   porlune-boarddriver write --board P --name a --cycles N
+//   porlune-boarddriver read  --board P --names a,b,c --rows R --stop-file S [--pause-ms 10]
+//   porlune-boarddriver hold  --board P          (takes the board's claim and sleeps)
+//
+// write runs the update cycle N times, each writing the next counter (1..N) into
+// the destination of its own row; before each change it checks that its row
+// still shows the counter it wrote last (else an update of its own was lost).
+// read reads the board in a loop until the stop file exists and checks that it
+// never sees fewer than R rows and never a row's counter going backwards.
+// Each mode ends with one line "RESULT key=value ..." on stdout; exit status 0
+// when nothing was wrong.
+
+#include "board/BoardAccess.h"
+#include "board/BoardFile.h"
+#include "platform/Clock.h"
+#include "platform/FileDialog.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "platform/SharedClaim.h"
+#include "startup/AppContext.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+class ConsoleMessageBox final : public IMessageBox
+{
+public:
+    MsgResult show(const MsgBoxRequest& r) override
+    {
+        ++count;
+        std::fprintf(stderr, "message box: [%s] %s\n", qPrintable(r.title), qPrintable(r.text));
+        return defaultAnswer(r);
+    }
+    int count = 0;
+};
+
+class NoFileDialog final : public IFileDialog
+{
+public:
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QColor> color(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<QFont> font(QWidget*, const QFont&) override { return std::nullopt; }
+};
+
+// One copy of the program: a program folder of its own and its services.
+struct Copy {
+    QTemporaryDir folder;
+    ConsoleMessageBox box;
+    NoFileDialog dialogs;
+    SystemClock clock;
+    AppContext ctx {folder.path(), Services {box, dialogs, clock}};
+};
+
+void result(const QString& line)
+{
+    QTextStream(stdout) << "RESULT " << line << Qt::endl;
+}
+
+int runInit(const QString& board, const QStringList& names, bool separator)
+{
+    QList<BoardRow> rows;
+    for (const QString& n : names) {
+        rows.append({n, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("99:99 99/99"), {}, {}, {}});
+        if (separator && rows.size() == 1)
+            rows.append({QStringLiteral("区切り線"), {}, QStringLiteral("9"), {}, {}, {}, {}});
+    }
+    SharedClaim claim(SharedClaim::lockPathFor(board));
+    if (const int err = claim.acquire()) {
+        std::fprintf(stderr, "claim: %s\n", qPrintable(Fs::errorText(err)));
+        return 1;
+    }
+    const int err = SharedClaim::replaceFile(board, BoardFile::format(rows), {}, claim.options());
+    claim.release();
+    result(QStringLiteral("init rows=%1 error=%2").arg(rows.size()).arg(err));
+    return err ? 1 : 0;
+}
+
+int runWrite(const QString& board, const QString& name, int cycles)
+{
+    Copy copy;
+    int lastWritten = 0, lost = 0, failed = 0, notFound = 0;
+    qint64 slowest = 0;
+    QElapsedTimer total;
+    total.start();
+    for (int counter = 1; counter <= cycles; ++counter) {
+        bool found = false;
+        QElapsedTimer t;
+        t.start();
+        const CycleResult r = runUpdateCycle(copy.ctx, -1, board, [&](QList<BoardRow>& rows) {
+            found = false;
+            forEachOwnRow(rows, name, [&](BoardRow& row) {
+                if (row.destination.toInt() < lastWritten)
+                    ++lost; // another copy wrote over a change of ours
+                row.destination = QString::number(counter);
+                row.login = QStringLiteral("1");
+                found = true;
+            });
+        });
+        slowest = std::max(slowest, t.elapsed());
+        if (r != CycleResult::Written) {
+            ++failed;
+            continue;
+        }
+        if (!found)
+            ++notFound;
+        lastWritten = counter;
+    }
+    const qint64 ms = total.elapsed();
+    result(QStringLiteral("writer name=%1 cycles=%2 failed=%3 lost=%4 notfound=%5 totalms=%6 slowestms=%7 boxes=%8")
+               .arg(name)
+               .arg(cycles)
+               .arg(failed)
+               .arg(lost)
+               .arg(notFound)
+               .arg(ms)
+               .arg(slowest)
+               .arg(copy.box.count));
+    return failed || lost || notFound || copy.box.count ? 1 : 0;
+}
+
+int runRead(const QString& board, const QStringList& names, int expectedRows, const QString& stopFile, int pauseMs)
+{
+    Copy copy;
+    QHash<QString, int> last;
+    long reads = 0, fewer = 0, backwards = 0, missing = 0, damaged = 0;
+    while (!Fs::exists(stopFile)) {
+        const BoardReadOutcome out = readBoard(copy.ctx, board);
+        ++reads;
+        if (out.status == BoardReadOutcome::Missing) {
+            ++missing;
+        } else if (out.status == BoardReadOutcome::Damaged) {
+            ++damaged;
+        } else {
+            if (out.rows.size() < expectedRows)
+                ++fewer;
+            for (const BoardRow& r : out.rows) {
+                if (!names.contains(r.name))
+                    continue;
+                const int v = r.destination.toInt();
+                if (v < last.value(r.name, 0)) {
+                    ++backwards;
+                    std::fprintf(stderr, "row %s went back from %d to %d\n", qPrintable(r.name),
+                                 last.value(r.name), v);
+                }
+                last[r.name] = v;
+            }
+        }
+        if (pauseMs > 0)
+            QThread::msleep(ulong(pauseMs));
+    }
+    result(QStringLiteral("reader reads=%1 fewer=%2 backwards=%3 missing=%4 damaged=%5")
+               .arg(reads)
+               .arg(fewer)
+               .arg(backwards)
+               .arg(missing)
+               .arg(damaged));
+    return fewer || backwards || missing || damaged ? 1 : 0;
+}
+
+int runHold(const QString& board)
+{
+    SharedClaim claim(SharedClaim::lockPathFor(board));
+    if (const int err = claim.acquire()) {
+        std::fprintf(stderr, "claim: %s\n", qPrintable(Fs::errorText(err)));
+        return 1;
+    }
+    QTextStream(stdout) << "held" << Qt::endl;
+    while (true)
+        QThread::sleep(60); // until killed: a copy that crashed while holding the claim
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral("Drives the board protocol from the command line."));
+    p.addHelpOption();
+    p.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("init | write | read | hold"));
+    p.addOptions({
+        {QStringLiteral("board"), QStringLiteral("Board file."), QStringLiteral("path")},
+        {QStringLiteral("name"), QStringLiteral("Own row (write)."), QStringLiteral("name")},
+        {QStringLiteral("names"), QStringLiteral("Rows, comma-separated."), QStringLiteral("list")},
+        {QStringLiteral("cycles"), QStringLiteral("Update cycles (write)."), QStringLiteral("n"), QStringLiteral("200")},
+        {QStringLiteral("rows"), QStringLiteral("Rows a reader must always see."), QStringLiteral("n")},
+        {QStringLiteral("stop-file"), QStringLiteral("A reader stops when it exists."), QStringLiteral("path")},
+        {QStringLiteral("pause-ms"), QStringLiteral("Pause between reads."), QStringLiteral("ms"), QStringLiteral("10")},
+        {QStringLiteral("separator"), QStringLiteral("Add a separator row (init).")},
+    });
+    p.process(app);
+    const QStringList pos = p.positionalArguments();
+    const QString mode = pos.value(0);
+    const QString board = p.value(QStringLiteral("board"));
+    if (board.isEmpty() || mode.isEmpty()) {
+        std::fprintf(stderr, "mode and --board are required\n");
+        return 2;
+    }
+    const QStringList names = p.value(QStringLiteral("names")).split(u',', Qt::SkipEmptyParts);
+    if (mode == QLatin1String("init"))
+        return runInit(board, names, p.isSet(QStringLiteral("separator")));
+    if (mode == QLatin1String("write"))
+        return runWrite(board, p.value(QStringLiteral("name")), p.value(QStringLiteral("cycles")).toInt());
+    if (mode == QLatin1String("read"))
+        return runRead(board, names, p.value(QStringLiteral("rows")).toInt(), p.value(QStringLiteral("stop-file")),
+                       p.value(QStringLiteral("pause-ms")).toInt());
+    if (mode == QLatin1String("hold"))
+        return runHold(board);
+    std::fprintf(stderr, "unknown mode %s\n", qPrintable(mode));
+    return 2;
+}
