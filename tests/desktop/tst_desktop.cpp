@@ -1,9 +1,14 @@
 #include "board/frmIcon.h"
 #include "board/frmMain.h"
+#include "messaging/MessageFile.h"
+#include "messaging/MessageSender.h"
+#include "messaging/frmMessage.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/HotKeyCode.h"
 #include "platform/HotKeyEdit.h"
 #include "platform/QuotedCsv.h"
+#include "platform/FileOps.h"
+#include "startup/SharedRoutines.h"
 #include "platform/TextFile.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -17,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <X11/keysym.h>
@@ -647,6 +653,59 @@ private Q_SLOTS:
         w->setWindowTitle(QStringLiteral("Porlune Ver1.00 (ﾃﾞｰﾀ取得日時:06/14 10:00)"));
         QCOMPARE(tray.picture(), 1);
         QCOMPARE(tray.tip(), QStringLiteral("Porlune Ver1.00 (ﾃﾞｰﾀ取得日時:06/14 10:00)"));
+    }
+
+    // A real message, from another user's send through the poll to the
+    // message window and its close, drives both indicators.
+    void receivedMessageDrivesMarkAndBlink()
+    {
+        QTemporaryDir mailPlace;
+        TestUser sender;
+        sender.loadSettings();
+        sender.ctx().iniFile().store(26, QStringLiteral("Taro"));
+        sender.ctx().iniFile().store(29, mailPlace.path());
+        for (const char* folder : {"TMP", "TIM", "RCV"})
+            QDir(sender.folder()).mkdir(QString::fromLatin1(folder));
+        MessageFile m;
+        m.addressees = MessageFile::addresseeLine({kMe});
+        m.sender = QStringLiteral("Taro");
+        m.sentAt = DateTimeText(sender.clock(), 1);
+        m.sealed = QStringLiteral("0");
+        m.receipt = QStringLiteral("0");
+        m.mailId = QStringLiteral("1");
+        m.setText(QStringLiteral("至急お電話ください"));
+        MessageSender::Options options;
+        options.procedure = QStringLiteral("(test");
+        QVERIFY(MessageSender(sender.ctx()).send(m, {kMe}, options).allDelivered());
+
+        TestUser u;
+        Desk desk(u);
+        IniFile& ini = u.ctx().iniFile();
+        ini.store(29, mailPlace.path());
+        ini.store(39, QStringLiteral("1"));
+        ini.store(40, QStringLiteral("1"));
+        Fs::writeBytes(u.ctx().settings().text(32), QByteArray());
+        auto w = desk.open();
+        QCOMPARE(w->messageWindows().size(), 1); // the first poll of the load
+        frmMessage* message = w->messageWindows().first();
+
+        QCursor::setPos(100, 100);
+        w->Timer2_Timer();
+        w->Timer3_Timer();
+        QVERIFY(w->mailMark() && w->mailMark()->isVisible());
+        QCOMPARE(w->mailMark()->pos(), QPoint(115, 110));
+        QCOMPARE(u.tray().picture(), 1);
+        QCOMPARE(w->Timer2.interval(), 100);
+        QCOMPARE(w->Timer3.interval(), 500);
+
+        QVERIFY(message->cmdClose_Click());
+        QTRY_VERIFY(w->messageWindows().isEmpty());
+        w->Timer2_Timer();
+        w->Timer3_Timer();
+        QVERIFY(!w->mailMark());
+        QCOMPARE(u.tray().picture(), 0);
+        QCOMPARE(w->Timer2.interval(), 10000);
+        QCOMPARE(w->Timer3.interval(), 10000);
     }
 
     void mailMarkWindowIsCutToItsPicture()

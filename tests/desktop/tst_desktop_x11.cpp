@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -28,6 +29,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -217,7 +219,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!winInfo(w->winId()).viewable);
 
         // A left click on the icon brings it back, in front of the other one.
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(centre.x()),
+        xdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
                  QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
         QTRY_VERIFY_WITH_TIMEOUT(w->isVisible() && winInfo(w->winId()).viewable, 10000);
         QVERIFY(!w->isMinimized());
@@ -339,6 +341,62 @@ private Q_SLOTS:
         w->unload();
     }
 
+    // Many rounds of minimize (to the tray) and restore, by turns with the
+    // hot key and a click on the icon. Every round must come back; the time
+    // each restore took is printed (PORLUNE_RESTORE_ROUNDS sets the count).
+    void restoreRounds()
+    {
+        const int rounds = std::max(2, qEnvironmentVariableIntValue("PORLUNE_RESTORE_ROUNDS") > 0
+                                           ? qEnvironmentVariableIntValue("PORLUNE_RESTORE_ROUNDS")
+                                           : 6);
+        TestUser u;
+        Desk desk(u);
+        u.ctx().iniFile().store(43, QStringLiteral("1"));
+        u.ctx().iniFile().store(63, QStringLiteral("1"));
+        u.ctx().iniFile().store(64, QString::number(kCtrlAltK));
+        auto w = desk.open();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QWidget* icon = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((icon = trayIconWidget()) != nullptr && winInfo(icon->winId()).viewable, 10000);
+        const WinInfo where = winInfo(icon->winId());
+        const QPoint centre = where.position + QPoint(where.size.width() / 2, where.size.height() / 2);
+
+        QList<qint64> byKey, byClick;
+        // A press soon after the last one on the icon is its double click,
+        // which does nothing (as the button's second press does elsewhere).
+        QElapsedTimer sinceClick;
+        for (int round = 0; round < rounds; ++round) {
+            w->showMinimized();
+            QTRY_VERIFY_WITH_TIMEOUT(w->isHidden() && !winInfo(w->winId()).viewable, 10000);
+            const bool key = round % 2 == 0;
+            if (!key && sinceClick.isValid())
+                QTest::qWait(std::max<qint64>(0, QApplication::doubleClickInterval() + 100 - sinceClick.elapsed()));
+            QElapsedTimer t;
+            t.start();
+            if (key)
+                xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
+            else
+                xdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
+                         QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+            if (!key)
+                sinceClick.start();
+            QTRY_VERIFY2_WITH_TIMEOUT(w->isVisible() && !w->isMinimized() && winInfo(w->winId()).viewable,
+                                      qPrintable(QStringLiteral("round %1").arg(round)), 10000);
+            (key ? byKey : byClick).append(t.elapsed());
+        }
+        auto figures = [](QList<qint64> ms) {
+            std::sort(ms.begin(), ms.end());
+            return QStringLiteral("n=%1 min %2 ms, median %3 ms, max %4 ms")
+                .arg(ms.size())
+                .arg(ms.first())
+                .arg(ms[ms.size() / 2])
+                .arg(ms.last());
+        };
+        qInfo("restore by hot key: %s", qPrintable(figures(byKey)));
+        qInfo("restore by tray click: %s", qPrintable(figures(byClick)));
+        w->unload();
+    }
+
     void mailMarkShowsOnlyItsPicture()
     {
         // A backdrop of one known colour for the mark to sit on.
@@ -430,7 +488,7 @@ private Q_SLOTS:
         auto w = desk.open();
         TextFile::writeLines(QDir(u.folder()).filePath(QStringLiteral("TMP/TMP") + kMe + QStringLiteral(".1")),
                              {QStringLiteral("x")});
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("300"), QStringLiteral("400")});
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("400")});
         QTRY_COMPARE(QCursor::pos(), QPoint(300, 400));
         w->Timer2_Timer();
         QPointer<frmIcon> mark = w->mailMark();
@@ -438,7 +496,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(mark.data()));
         QTRY_COMPARE_WITH_TIMEOUT(winInfo(mark->winId()).position, QPoint(315, 410), 5000);
 
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("600"), QStringLiteral("120")});
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("600"), QStringLiteral("120")});
+        QTRY_COMPARE(QCursor::pos(), QPoint(600, 120));
         w->Timer2_Timer();
         QTRY_COMPARE_WITH_TIMEOUT(winInfo(mark->winId()).position, QPoint(615, 130), 5000);
         QVERIFY(QGuiApplication::focusWindow() != mark->windowHandle());
