@@ -1,6 +1,7 @@
 #include "dialogs/frmKeijiban.h"
 
 #include "board/frmMain.h"
+#include "dialogs/ButtonRow.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
@@ -59,22 +60,14 @@ frmKeijiban::frmKeijiban(AppContext& ctx, frmMain& main)
         connect(login, &QCheckBox::clicked, this, [this, number] { chkLogin_Click(number); });
     }
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* help = new QPushButton(QStringLiteral("ヘルプ"), this);
-    help->setObjectName(QStringLiteral("cmdHelp"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
+    const ButtonRow buttons = makeButtonRow(this, {{"cmdOK", QStringLiteral("OK")},
+                                                   {"cmdCancel", QStringLiteral("Cancel")},
+                                                   {"cmdHelp", QStringLiteral("ヘルプ")}});
+    QPushButton *ok = buttons[0], *cancel = buttons[1], *help = buttons[2];
     auto* v = new QVBoxLayout(this);
     v->addLayout(grid);
     v->addStretch(1);
-    v->addLayout(buttons);
+    v->addLayout(buttons.layout);
     v->setSizeConstraint(QLayout::SetFixedSize); // cut to the rows in use
 
     connect(ok, &QPushButton::clicked, this, &frmKeijiban::cmdOK_Click);

@@ -1,6 +1,7 @@
 #include "dialogs/frmKobetsu.h"
 
 #include "board/frmMain.h"
+#include "dialogs/ButtonRow.h"
 #include "dialogs/PersonalListFile.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
@@ -26,21 +27,16 @@ frmKobetsu::frmKobetsu(AppContext& ctx, frmMain& main)
     txtMemo = new QPlainTextEdit(this);
     txtMemo->setObjectName(QStringLiteral("txtMemo"));
     txtMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* write = new QPushButton(QStringLiteral("書き込む"), this);
-    write->setObjectName(QStringLiteral("cmdWrite"));
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("cmdCancel"));
-    auto* help = new QPushButton(QStringLiteral("ヘルプ"), this);
-    help->setObjectName(QStringLiteral("cmdHelp"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(write);
-    buttons->addWidget(close);
-    buttons->addWidget(help);
+    // No default button: Enter in the text box is a line break.
+    const ButtonRow buttons = makeButtonRow(this, {{"cmdWrite", QStringLiteral("書き込む")},
+                                                   {"cmdCancel", QStringLiteral("閉じる")},
+                                                   {"cmdHelp", QStringLiteral("ヘルプ")}},
+                                            false);
+    QPushButton *write = buttons[0], *close = buttons[1], *help = buttons[2];
     auto* v = new QVBoxLayout(this);
     v->addWidget(TabStrip1);
     v->addWidget(txtMemo, 1);
-    v->addLayout(buttons);
+    v->addLayout(buttons.layout);
     resize(420, 360);
 
     connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });

@@ -1,5 +1,6 @@
 #include "dialogs/frmPass.h"
 
+#include "dialogs/ButtonRow.h"
 #include "dialogs/frmUser.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
@@ -33,18 +34,12 @@ frmPass::frmPass(AppContext& ctx, frmUser& user)
         if (k == 0)
             m_currentLabels = {caption, hint};
     }
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdHenko"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const ButtonRow buttons = makeButtonRow(this, {{"cmdHenko", QStringLiteral("OK")},
+                                                   {"cmdCancel", QStringLiteral("キャンセル")}});
+    QPushButton *ok = buttons[0], *cancel = buttons[1];
     auto* v = new QVBoxLayout(this);
     v->addLayout(grid);
-    v->addLayout(buttons);
+    v->addLayout(buttons.layout);
 
     const bool hasPassword = !ctx.settings().text(25).isEmpty();
     txtPass[0]->setVisible(hasPassword);

@@ -2,6 +2,7 @@
 
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
+#include "dialogs/ButtonRow.h"
 #include "dialogs/frmPass.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
@@ -40,21 +41,13 @@ frmUser::frmUser(AppContext& ctx, frmMain& main)
     form->addRow(QStringLiteral("内線番号"), txtNaisen);
     form->addRow(QStringLiteral("メールアドレス"), txtMail);
 
-    auto* cmdSettei = new QPushButton(QStringLiteral("設定"), this);
-    cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
-    cmdSettei->setDefault(true);
-    auto* cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* cmdHelp = new QPushButton(QStringLiteral("ヘルプ"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSettei);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
+    const ButtonRow buttons = makeButtonRow(this, {{"cmdSettei", QStringLiteral("設定")},
+                                                   {"cmdCancel", QStringLiteral("キャンセル")},
+                                                   {"cmdHelp", QStringLiteral("ヘルプ")}});
+    QPushButton *cmdSettei = buttons[0], *cmdCancel = buttons[1], *cmdHelp = buttons[2];
     auto* v = new QVBoxLayout(this);
     v->addLayout(form);
-    v->addLayout(buttons);
+    v->addLayout(buttons.layout);
 
     const Settings& s = ctx.settings();
     txtName->setText(s.text(26));

@@ -473,6 +473,8 @@ bool isLocked(const QString& path)
 namespace {
 QStringList textLines(const QString& text)
 {
+    if (text.isEmpty())
+        return {}; // an empty text has no lines, as in the message file
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t.split(u'\n');
@@ -522,7 +524,11 @@ bool appendRecord(AppContext& ctx, const QStringList& lines, const QString& proc
         bytes += Sjis::encode(locked ? Text_Scramble(line, 1) : line);
         bytes += "\r\n";
     }
+    const qint64 sizeBefore = Fs::length(path);
     if (const int err = Fs::appendBytes(path, bytes)) {
+        // Half a record would end in the next one's separator: take it back.
+        if (sizeBefore >= 0)
+            Fs::truncate(path, sizeBefore);
         reportFileError(ctx.msgBox(), procedure, path,
                         err == ENOSPC || err == EIO || err == EDQUOT ? FileErrorKind::Write : FileErrorKind::Open,
                         err);

@@ -305,6 +305,13 @@ int appendBytes(const QString& path, const QByteArray& bytes)
     return writeFile(path, bytes, O_APPEND);
 }
 
+int truncate(const QString& path, qint64 size)
+{
+    if (::truncate(native(path).constData(), off_t(size)) != 0)
+        return errno;
+    return 0;
+}
+
 QString errorText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));

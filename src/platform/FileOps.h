@@ -56,6 +56,7 @@ QStringList list(const QString& folder, const QString& pattern);
 QByteArray readBytes(const QString& path, int* error = nullptr, FileStamp* stamp = nullptr);
 int writeBytes(const QString& path, const QByteArray& bytes); // creates or empties, then writes
 int appendBytes(const QString& path, const QByteArray& bytes);
+int truncate(const QString& path, qint64 size);
 
 // Text of a system error number, for messages.
 QString errorText(int error);

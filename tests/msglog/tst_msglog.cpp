@@ -198,6 +198,14 @@ private Q_SLOTS:
         QCOMPARE(parse(Fs::readBytes(path)).records.size(), 2);
     }
 
+    void emptyTextHasNoTextLines()
+    {
+        const QStringList lines = sentRecord({QStringLiteral("A")}, QString(), QStringLiteral("B"),
+                                             QStringLiteral("2006/06/14 09:05:07"));
+        QCOMPARE(lines, QStringList({QStringLiteral("宛先：A,"), QString(), QString(),
+                                     QStringLiteral("送信者：B 2006/06/14 09:05:07"), kSep}));
+    }
+
     void appendToALockedLogScramblesEachLine()
     {
         TestUser u;
