@@ -3,9 +3,12 @@
 #
 #   tools/smb-rig.sh start   starts smbd (private configuration and state, bound to
 #                            a loopback address of its own) and mounts its share
-#                            through smbnetfs (FUSE) with a private HOME; prints
+#                            twice through smbnetfs (FUSE), each mount with a
+#                            private HOME and its own connection: two SMB clients
+#                            of one share, as two machines of the office; prints
 #                            shell lines to eval:
-#                              export PORLUNE_SHARE_DIR=<folder inside the mount>
+#                              export PORLUNE_SHARE_DIR=<folder inside mount 1>
+#                              export PORLUNE_SHARE_DIR2=<same folder, via mount 2>
 #                              export PORLUNE_RIG_DIR=<state folder>
 #   tools/smb-rig.sh stop    unmounts and stops what start started (only those
 #                            processes, by the pid files the rig keeps)
@@ -63,22 +66,42 @@ do_stop() {
         log "state kept for inspection in $rig (PORLUNE_RIG_KEEP=1)"
         return 0
     fi
-    if is_mounted "$rig/mnt"; then
-        fusermount3 -u "$rig/mnt" 2>/dev/null || fusermount -u "$rig/mnt" 2>/dev/null \
-            || umount -l "$rig/mnt" 2>/dev/null || log "could not unmount $rig/mnt"
-    fi
+    local m
+    for m in mnt mnt2; do
+        if is_mounted "$rig/$m"; then
+            fusermount3 -u "$rig/$m" 2>/dev/null || fusermount -u "$rig/$m" 2>/dev/null \
+                || umount -l "$rig/$m" 2>/dev/null || log "could not unmount $rig/$m"
+        fi
+    done
     kill_pidfile "$rig/smbnetfs.pid"
+    kill_pidfile "$rig/smbnetfs2.pid"
     # smbd writes its own pid file (smbd.pid in the pid directory); it stops its
     # children when the parent ends.
     kill_pidfile "$rig/run/smbd.pid"
-    if is_mounted "$rig/mnt"; then
-        log "mount still present at $rig/mnt; state folder kept"
-        return 1
-    fi
+    for m in mnt mnt2; do
+        if is_mounted "$rig/$m"; then
+            log "mount still present at $rig/$m; state folder kept"
+            return 1
+        fi
+    done
     if [ -s "$rig/added-address" ]; then
         ip addr del "$(cat "$rig/added-address")" dev lo 2>/dev/null || true
     fi
     rm -rf "$rig"
+}
+
+mount_one() { # mount point, HOME, pid file name
+    local mnt=$1 home=$2 pidname=$3
+    (
+        cd "$rig"
+        export HOME="$home"
+        # Foreground in a background job: we keep its pid for stop.
+        setsid smbnetfs "$mnt" -f -o "config=$home/.smb/smbnetfs.conf" \
+            >"$rig/log/$pidname.out" 2>&1 </dev/null &
+        echo $! >"$rig/$pidname.pid"
+    )
+    wait_for 20 is_mounted "$mnt" \
+        || { local why; why="$(tail -5 "$rig/log/$pidname.out" 2>/dev/null)"; do_stop failed || true; die "smbnetfs did not mount $mnt: $why"; }
 }
 
 do_start() {
@@ -90,7 +113,7 @@ do_start() {
     command -v fusermount3 >/dev/null || command -v fusermount >/dev/null || die "fusermount missing (fuse3)"
 
     do_stop || die "an earlier rig at $rig could not be stopped"
-    mkdir -p "$rig"/{etc,private,lock,state,cache,run,log,ncalrpc,home/.smb,mnt,share}
+    mkdir -p "$rig"/{etc,private,lock,state,cache,run,log,ncalrpc,home/.smb,home2/.smb,mnt,mnt2,share}
     chmod 0777 "$rig/share"
 
     # smbnetfs only reaches the standard port 445. When 127.0.0.1:445 is taken
@@ -161,43 +184,45 @@ EOF
     wait_for 20 port_busy "$addr" \
         || die "smbd does not listen on $addr:445: $(tail -5 "$rig/log/smbd.log" 2>/dev/null)"
 
-    # The client side: libsmbclient reads HOME/.smb/smb.conf, smbnetfs its own file.
-    cat >"$rig/home/.smb/smb.conf" <<EOF
+    # The client side: libsmbclient reads HOME/.smb/smb.conf, smbnetfs its own
+    # file. Each mount gets a HOME of its own, so the two smbnetfs processes
+    # share no state and hold separate connections to the server.
+    local home
+    for home in home home2; do
+        cat >"$rig/$home/.smb/smb.conf" <<EOF
 [global]
     workgroup = PORLUNERIG
     client min protocol = SMB2_10
     name resolve order = host
     log level = 0
 EOF
-    cat >"$rig/home/.smb/smbnetfs.conf" <<EOF
+        cat >"$rig/$home/.smb/smbnetfs.conf" <<EOF
 smb_query_browsers  "false"
 use_libsecret       "false"
 smb_timeout         10000
 reply_timeout       30
 auth "$addr" "PORLUNERIG/$smb_user" "$smb_pass"
 EOF
-    chmod 600 "$rig/home/.smb/smbnetfs.conf"
+        chmod 600 "$rig/$home/.smb/smbnetfs.conf"
+    done
 
-    (
-        cd "$rig"
-        export HOME="$rig/home"
-        # Foreground in a background job: we keep its pid for stop.
-        setsid smbnetfs "$rig/mnt" -f -o "config=$rig/home/.smb/smbnetfs.conf" \
-            >"$rig/log/smbnetfs.out" 2>&1 </dev/null &
-        echo $! >"$rig/smbnetfs.pid"
-    )
-    wait_for 20 is_mounted "$rig/mnt" \
-        || { local why; why="$(tail -5 "$rig/log/smbnetfs.out" "$rig/log/smbnetfs.log" 2>/dev/null)"; do_stop failed || true; die "smbnetfs did not mount: $why"; }
+    mount_one "$rig/mnt" "$rig/home" smbnetfs
+    mount_one "$rig/mnt2" "$rig/home2" smbnetfs2
 
-    local dir="$rig/mnt/$addr/$share_name"
+    local dir="$rig/mnt/$addr/$share_name" dir2="$rig/mnt2/$addr/$share_name"
     wait_for 30 test -d "$dir" \
         || { local why; why="$(ls "$dir" 2>&1 | head -1)"; do_stop failed || true; die "share not reachable through smbnetfs: $why"; }
-    local work="$dir/tests"
+    wait_for 30 test -d "$dir2" \
+        || { local why; why="$(ls "$dir2" 2>&1 | head -1)"; do_stop failed || true; die "share not reachable through the second mount: $why"; }
+    local work="$dir/tests" work2="$dir2/tests"
     mkdir -p "$work" 2>/dev/null || { do_stop failed || true; die "cannot create a folder on the share"; }
+    # The second client must see what the first one made.
+    wait_for 30 test -d "$work2" || { do_stop failed || true; die "the second mount does not see $work"; }
     echo "$addr" >"$rig/address"
     printf 'export PORLUNE_SHARE_DIR=%q\n' "$work"
+    printf 'export PORLUNE_SHARE_DIR2=%q\n' "$work2"
     printf 'export PORLUNE_RIG_DIR=%q\n' "$rig"
-    log "share of $addr mounted; tests use $work"
+    log "share of $addr mounted twice; tests use $work and $work2"
 }
 
 case "${1:-}" in
@@ -205,7 +230,9 @@ case "${1:-}" in
     stop) do_stop ;;
     status)
         if [ -d "$rig" ] && is_mounted "$rig/mnt"; then
-            echo "running: $rig (address $(cat "$rig/address" 2>/dev/null))"
+            second="not mounted"
+            is_mounted "$rig/mnt2" && second="mounted"
+            echo "running: $rig (address $(cat "$rig/address" 2>/dev/null); second mount $second)"
         else
             echo "not running"; exit 1
         fi ;;

@@ -33,19 +33,26 @@ NumberSet usedNumbers(const QString& folder, const QString& prefix)
     return used;
 }
 
-// A claim is an empty folder: creating a folder is exclusive at the file server
-// for every client, while an exclusive file create is not everywhere (through
-// smbnetfs two machines can both "create" the same new file).
+// A claim is an empty folder, made and let go of as SharedClaim does with its
+// claim folders: created exclusively at the file server, and removed only after
+// it was moved aside, since other senders look at the claim's name meanwhile.
 int createClaim(const QString& path)
 {
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
-        return errno;
-    return 0;
+    return SharedFile::createFolderExclusive(path);
+}
+
+void removeAside(const QString& aside)
+{
+    ::rmdir(QFile::encodeName(aside).constData());
 }
 
 void releaseClaim(const QString& path)
 {
-    ::rmdir(QFile::encodeName(path).constData());
+    QString aside;
+    if (SharedFile::moveAside(path, &aside) == 0)
+        removeAside(aside);
+    else
+        ::rmdir(QFile::encodeName(path).constData());
 }
 
 // Clears a claim left by a sender that died holding it. The claim is first
@@ -59,20 +66,16 @@ bool clearStaleClaim(const QString& claim, qint64 shareNowNs)
         return true;
     if (shareNowNs - seen.mtimeNs < qint64(StaleClaimSeconds) * 1000000000)
         return false;
-    const QString aside = SharedFile::temporaryNameFor(claim);
-    if (Fs::exists(aside)
-        || ::rename(QFile::encodeName(claim).constData(), QFile::encodeName(aside).constData())
-            != 0)
+    QString aside;
+    if (SharedFile::moveAside(claim, &aside) != 0)
         return !Fs::exists(claim);
     const Fs::FileStamp moved = Fs::stamp(aside);
     if (moved.mtimeNs == seen.mtimeNs) {
-        releaseClaim(aside);
+        removeAside(aside);
         return true;
     }
-    if (Fs::exists(claim)
-        || ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(claim).constData())
-            != 0)
-        releaseClaim(aside);
+    if (SharedFile::putBack(aside, claim) != 0)
+        removeAside(aside);
     return false;
 }
 

@@ -18,6 +18,8 @@
 
 namespace {
 
+const QString kDescriptionName = QStringLiteral("holder");
+
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
@@ -31,14 +33,20 @@ QByteArray readSmallFile(const char* path)
     return f.read(4096).trimmed();
 }
 
-// Content and stamp of a file read through one handle. error is errno (ENOENT
-// when the file is gone).
+void pauseWith(const SharedClaim::Options& options, int ms)
+{
+    if (options.pause)
+        options.pause(ms);
+    else
+        SharedClaim::waitLettingEventsRun(ms);
+}
+
+// Content and stamp of a regular file read through one handle. error is errno
+// (ENOENT when the file is gone, EISDIR for a folder).
 struct Snapshot {
     int error = 0;
     QByteArray content;
-    qint64 size = -1;
-    qint64 mtimeNs = 0;
-    quint64 inode = 0;
+    struct stat st {};
 };
 
 Snapshot snapshot(const QString& path)
@@ -49,34 +57,93 @@ Snapshot snapshot(const QString& path)
         s.error = errno;
         return s;
     }
-    struct stat st;
-    if (::fstat(fd, &st) == 0) {
-        s.size = st.st_size;
-        s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        s.inode = st.st_ino;
-    }
-    char buf[4096];
-    while (true) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            s.error = errno;
-            break;
+    if (::fstat(fd, &s.st) != 0) {
+        s.error = errno;
+    } else if (S_ISDIR(s.st.st_mode)) {
+        s.error = EISDIR;
+    } else {
+        char buf[4096];
+        while (true) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                s.error = errno;
+                break;
+            }
+            if (n == 0)
+                break;
+            s.content.append(buf, n);
+            if (s.content.size() > 65536) // not a claim of ours; enough to compare
+                break;
         }
-        if (n == 0)
-            break;
-        s.content.append(buf, n);
-        if (s.content.size() > 65536) // not a claim of ours; enough to compare
-            break;
     }
     ::close(fd);
     return s;
 }
 
+void setStamp(SharedClaim::Sight& s, const struct stat& st)
+{
+    s.size = st.st_size;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.inode = st.st_ino;
+}
+
+int writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, std::size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        left -= n;
+    }
+    return 0;
+}
+
 bool isBusyError(int err)
 {
     return err == EBUSY || err == ETXTBSY || err == EACCES || err == EAGAIN || err == EINTR;
+}
+
+// Runs op until it succeeds, fails for good, or stays busy for busyRetryMs.
+template<typename Op>
+int retryBusy(const SharedClaim::Options& options, Op op)
+{
+    QElapsedTimer t;
+    t.start();
+    while (true) {
+        const int err = op();
+        if (err == 0 || !isBusyError(err) || t.elapsed() >= options.busyRetryMs)
+            return err;
+        pauseWith(options, 10);
+    }
+}
+
+// Removes a claim that was moved aside: its description, then the folder (or
+// the plain file of an older build). A reader that still has the description
+// open keeps both for a moment.
+void removeTree(const QString& path, const SharedClaim::Options& options)
+{
+    struct stat st;
+    const QByteArray p = native(path);
+    if (::lstat(p.constData(), &st) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        SharedClaim::removeFile(path, options);
+        return;
+    }
+    SharedClaim::removeFile(SharedClaim::descriptionPathFor(path), options);
+    retryBusy(options, [&] {
+        if (::rmdir(p.constData()) == 0 || errno == ENOENT)
+            return 0;
+        return errno == ENOTEMPTY ? EBUSY : errno;
+    });
 }
 
 // Start time (clock ticks since boot) and state letter of a process, from
@@ -113,6 +180,11 @@ void SharedClaim::waitLettingEventsRun(int ms)
 QString SharedClaim::lockPathFor(const QString& sharedPath)
 {
     return sharedPath + QStringLiteral(".lck");
+}
+
+QString SharedClaim::descriptionPathFor(const QString& lockPath)
+{
+    return lockPath + u'/' + kDescriptionName;
 }
 
 SharedClaim::SharedClaim(const QString& lockPath) : SharedClaim(lockPath, Options {}) {}
@@ -202,93 +274,166 @@ bool SharedClaim::holderIsGone(const Holder& holder)
 
 void SharedClaim::pause(int ms) const
 {
-    if (m_options.pause)
-        m_options.pause(ms);
-    else
-        waitLettingEventsRun(ms);
+    pauseWith(m_options, ms);
 }
 
-int SharedClaim::tryCreate(const QString& path, const QByteArray& content) const
+SharedClaim::Sight SharedClaim::inspect(const QString& lockPath)
 {
-    const QByteArray p = native(path);
-    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
-    int err = 0;
-    const char* data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        data += n;
-        left -= n;
+    Sight s;
+    const Snapshot d = snapshot(descriptionPathFor(lockPath));
+    if (d.error == 0) {
+        s.kind = Sight::Folder;
+        s.described = s.readable = true;
+        s.content = d.content;
+        setStamp(s, d.st);
+        return s;
     }
-    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err)
-        ::unlink(p.constData());
-    return err;
-}
-
-SharedClaim::Look SharedClaim::look(const QString& path, Observation& observed, QByteArray* content) const
-{
-    Snapshot s = snapshot(path);
-    if (s.error == ENOENT || s.error == ENOTDIR)
-        return Look::Gone;
-    if (s.error) {
-        // Unreadable for a moment (busy on the server): judge by its stamp alone.
+    if (d.error != ENOENT && d.error != ENOTDIR && d.error != EISDIR) {
+        // A description that does not open for a moment (busy on the server):
+        // judge it by its stamp alone.
+        s.kind = Sight::Folder;
+        s.described = true;
         struct stat st;
-        if (::stat(native(path).constData(), &st) != 0)
-            return errno == ENOENT ? Look::Gone : Look::Live;
-        s.content.clear();
-        s.size = st.st_size;
-        s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        s.inode = st.st_ino;
+        if (::stat(native(descriptionPathFor(lockPath)).constData(), &st) == 0)
+            setStamp(s, st);
+        return s;
     }
-    if (content)
-        *content = s.content;
-    const Holder holder = parse(s.content);
-    const bool same = observed.seen && observed.content == s.content && observed.size == s.size
-        && observed.mtimeNs == s.mtimeNs && observed.inode == s.inode;
+    struct stat st;
+    if (::stat(native(lockPath).constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return s; // Nothing
+        s.kind = Sight::Folder; // there, but not to be looked at now
+        return s;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        // Made, but its description not yet written (or its maker died first).
+        s.kind = Sight::Folder;
+        s.readable = true;
+        setStamp(s, st);
+        return s;
+    }
+    s.kind = Sight::File;
+    const Snapshot f = snapshot(lockPath);
+    if (f.error == ENOENT)
+        return Sight {};
+    if (f.error == 0) {
+        s.readable = true;
+        s.content = f.content;
+        setStamp(s, f.st);
+    } else {
+        setStamp(s, st);
+    }
+    return s;
+}
+
+bool SharedClaim::Sight::unchangedFrom(const Sight& o) const
+{
+    return kind == o.kind && described == o.described && readable == o.readable && content == o.content
+        && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode;
+}
+
+bool SharedClaim::Sight::sameClaimAs(const Sight& o) const
+{
+    // Seen under another name, a file keeps its identity and content; its
+    // time stamp may come from a cache on one side only.
+    return kind == o.kind && kind != Nothing && described == o.described && readable == o.readable
+        && content == o.content && size == o.size && inode == o.inode;
+}
+
+SharedClaim::Look SharedClaim::look(const QString& path, Observation& observed, Sight* sight) const
+{
+    const Sight s = inspect(path);
+    if (sight)
+        *sight = s;
+    if (s.kind == Sight::Nothing)
+        return Look::Gone;
+    const bool same = observed.seen && s.unchangedFrom(observed.sight);
     if (!same) {
         observed.seen = true;
-        observed.content = s.content;
-        observed.size = s.size;
-        observed.mtimeNs = s.mtimeNs;
-        observed.inode = s.inode;
+        observed.sight = s;
         observed.since.start();
     }
-    if (holder.valid && holderIsGone(holder))
-        return Look::Stale;
+    if (s.readable && !s.content.isEmpty()) {
+        const Holder holder = parse(s.content);
+        if (holder.valid && holderIsGone(holder))
+            return Look::Stale;
+    }
     if (same && observed.since.elapsed() >= m_options.staleAfterMs)
         return Look::Stale;
     return Look::Live;
 }
 
-void SharedClaim::breakStale(const QByteArray& staleContent, Observation& breakerObserved)
+int SharedClaim::tryCreate(const QString& path, const QByteArray& description) const
+{
+    if (const int err = SharedFile::createFolderExclusive(path))
+        return err;
+    // The folder is ours; until its description is written, waiters know it
+    // only by its stamp.
+    const QByteArray desc = native(descriptionPathFor(path));
+    const int fd = ::open(desc.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int err = fd < 0 ? errno : writeAll(fd, description);
+    if (fd >= 0 && ::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0)
+        return 0;
+    if (err == ENOENT || err == ENOTDIR)
+        return EAGAIN; // broken as stale in that moment: try again
+    // Could not describe it (disk full ...): take the folder away again.
+    const Sight mine = inspect(path);
+    if (mine.kind == Sight::Folder && (!mine.described || mine.content.isEmpty() || description.startsWith(mine.content)))
+        takeAwayIfStill(path, mine, m_options);
+    return err;
+}
+
+int SharedClaim::takeAwayIfStill(const QString& lockPath, const Sight& judged, const Options& options)
+{
+    const Sight now = inspect(lockPath);
+    if (now.kind == Sight::Nothing)
+        return 0;
+    if (!now.unchangedFrom(judged))
+        return ESTALE;
+    QString aside;
+    const int err = retryBusy(options, [&] { return SharedFile::moveAside(lockPath, &aside); });
+    if (err == ENOENT)
+        return 0; // taken away by another just now
+    if (err)
+        return err;
+    const Sight moved = inspect(aside);
+    if (moved.sameClaimAs(judged)) {
+        removeTree(aside, options);
+        return 0;
+    }
+    // A claim made in the moment between the look and the move: it belongs
+    // where it was.
+    if (SharedFile::putBack(aside, lockPath) != 0)
+        removeTree(aside, options);
+    return ESTALE;
+}
+
+bool SharedClaim::removeIfStill(const QString& lockPath, const Sight& judged, const Options& options)
+{
+    return takeAwayIfStill(lockPath, judged, options) == 0;
+}
+
+bool SharedClaim::breakStale(const Sight& judged, Observation& breakerObserved)
 {
     const QString breaker = m_lockPath + QStringLiteral(".brk");
-    const int err = tryCreate(breaker, describeSelf(m_token));
+    const int err = tryCreate(breaker, m_description);
     if (err == EEXIST) {
-        // Another waiter is breaking it; its breaker file may itself be left behind.
-        if (look(breaker, breakerObserved, nullptr) == Look::Stale)
-            removeFile(breaker, m_options);
-        return;
+        // Another waiter is breaking it; its breaker claim may itself be left behind.
+        Sight seen;
+        if (look(breaker, breakerObserved, &seen) == Look::Stale)
+            return takeAwayIfStill(breaker, seen, m_options) == 0;
+        return false;
     }
     if (err)
-        return;
-    // Under the breaker: remove the claim only if it is still the one judged stale.
-    const Snapshot now = snapshot(m_lockPath);
-    if (now.error == 0 && now.content == staleContent)
-        removeFile(m_lockPath, m_options);
-    removeFile(breaker, m_options);
+        return false;
+    // Under the breaker claim: remove the claim only if it is still the one judged stale.
+    const bool broken = takeAwayIfStill(m_lockPath, judged, m_options) == 0;
+    const Sight mine = inspect(breaker);
+    if (mine.kind == Sight::Folder && mine.content == m_description)
+        takeAwayIfStill(breaker, mine, m_options);
+    return broken;
 }
 
 int SharedClaim::acquire()
@@ -297,13 +442,13 @@ int SharedClaim::acquire()
         return 0;
     m_token = QString::number(QRandomGenerator::system()->generate64(), 16)
         + QString::number(QRandomGenerator::system()->generate64(), 16);
-    const QByteArray content = describeSelf(m_token);
+    m_description = describeSelf(m_token);
     QElapsedTimer total;
     total.start();
     Observation observed, breakerObserved;
     int step = 5;
     while (true) {
-        const int err = tryCreate(m_lockPath, content);
+        const int err = tryCreate(m_lockPath, m_description);
         if (err == 0) {
             m_held = true;
             m_sinceRefresh.start();
@@ -314,7 +459,7 @@ int SharedClaim::acquire()
         if (total.elapsed() >= m_options.maxWaitMs)
             return ETIMEDOUT;
         if (err == EEXIST) {
-            QByteArray seen;
+            Sight seen;
             switch (look(m_lockPath, observed, &seen)) {
             case Look::Gone:
                 // Released just now (or a cached name on a network mount): try
@@ -322,9 +467,11 @@ int SharedClaim::acquire()
                 pause(1);
                 continue;
             case Look::Stale:
-                breakStale(seen, breakerObserved);
-                observed = Observation {};
-                continue;
+                // Try again at once when it went (or a left-behind breaker
+                // did); a live breaker is waited for like a live claim.
+                if (breakStale(seen, breakerObserved))
+                    continue;
+                break;
             case Look::Live:
                 break;
             }
@@ -341,7 +488,7 @@ void SharedClaim::refresh()
 {
     if (!m_held || m_sinceRefresh.elapsed() < m_options.refreshEveryMs)
         return;
-    ::utimensat(AT_FDCWD, native(m_lockPath).constData(), nullptr, 0);
+    ::utimensat(AT_FDCWD, native(descriptionPathFor(m_lockPath)).constData(), nullptr, 0);
     m_sinceRefresh.start();
 }
 
@@ -350,11 +497,11 @@ bool SharedClaim::stillOurs() const
     if (!m_held)
         return false;
     for (int tries = 0; tries < 20; ++tries) {
-        const Snapshot s = snapshot(m_lockPath);
-        if (s.error == 0)
-            return parse(s.content).token == m_token;
-        if (s.error == ENOENT)
+        const Sight s = inspect(m_lockPath);
+        if (s.kind == Sight::Nothing)
             return false;
+        if (s.readable)
+            return s.described && parse(s.content).token == m_token;
         pause(10); // busy for a moment
     }
     return false;
@@ -365,12 +512,22 @@ int SharedClaim::release()
     if (!m_held)
         return 0;
     m_held = false;
-    const Snapshot s = snapshot(m_lockPath);
-    if (s.error == ENOENT)
-        return 0;
-    if (s.error == 0 && parse(s.content).token != m_token)
-        return 0; // broken as stale and taken by another copy: not ours to remove
-    return removeFile(m_lockPath, m_options);
+    for (int tries = 0; tries < 20; ++tries) {
+        const Sight s = inspect(m_lockPath);
+        if (s.kind == Sight::Nothing)
+            return 0;
+        if (!s.readable) {
+            pause(10); // busy for a moment
+            continue;
+        }
+        if (!s.described || parse(s.content).token != m_token)
+            return 0; // broken as stale and taken by another copy: not ours to remove
+        const int err = takeAwayIfStill(m_lockPath, s, m_options);
+        if (err != ESTALE)
+            return err;
+        // Touched between the look and the move (by our own refresh): look again.
+    }
+    return EBUSY;
 }
 
 int SharedClaim::removeFile(const QString& path, const Options& options)
@@ -407,8 +564,9 @@ int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const
                 return 0;
             const int err = errno;
             // A reader holding the target open keeps an SMB rename from going
-            // through; it lets go within moments.
-            if (!isBusyError(err) || t.elapsed() >= options.busyRetryMs) {
+            // through; it lets go within moments. (smbnetfs then says EEXIST:
+            // it could not take the old file out of the way.)
+            if (!(isBusyError(err) || err == EEXIST) || t.elapsed() >= options.busyRetryMs) {
                 ::unlink(from.constData());
                 return err;
             }

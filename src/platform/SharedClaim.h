@@ -9,22 +9,33 @@
 // A short exclusive claim on a shared file, so that copies on several machines
 // can read, change and rewrite it without losing each other's changes.
 //
-// The claim is a small lock file beside the shared file, created exclusively
-// (O_CREAT | O_EXCL, which the SMB server decides atomically). It names its
-// holder: host, boot id and pid namespace (together "the same machine"), pid
-// and process start time, the time of day (for people, never compared) and a
-// random token. A waiter takes a claim as left behind when
+// The claim is a folder beside the shared file (path + ".lck"), created with
+// mkdir: one request that the file server decides, so exactly one of several
+// machines gets it (an exclusive file create is not exclusive through every SMB
+// client: smbnetfs tests for the name, then creates). After the mkdir the
+// holder writes a description into the folder ("holder"): host, boot id and pid
+// namespace (together "the same machine"), pid and process start time, the time
+// of day (for people, never compared) and a random token. A waiter takes a
+// claim as left behind when
 //   - the holder runs on the same machine and its process is gone, or
-//   - the waiter has seen the same claim (content and stamp) unchanged for
+//   - the waiter has seen the same claim (description and its stamp; for a
+//     folder without a readable description, the folder's stamp) unchanged for
 //     staleAfterMs by its own monotonic clock.
 // Clocks of different machines are never compared. A holder that waits on
 // something slow calls refresh() so waiters see it alive. Breaking a claim goes
-// through a second exclusive file (".brk") so that two waiters can never both
-// remove a claim and then both believe they hold a new one.
+// through a second claim folder (".brk") and then moves the claim aside and
+// removes it only when it is still the one judged stale, so that two breakers
+// can never both remove a claim and then both believe they hold a new one.
 //
-// Files on an SMB share cannot be deleted or renamed over while another client
-// has them open (smbnetfs reports EBUSY); every unlink and rename here retries
-// such errors for a bounded time.
+// A plain file of that name (the claim of an older build) is a claim too: it
+// carries the same description and is judged and broken by the same rules.
+//
+// No name that waiters look at is ever deleted in place: a claim is released or
+// broken by renaming its folder to a private name first (SharedFile::moveAside);
+// through smbnetfs, a name being deleted while another client opens it makes
+// that client drop its connection. Files on an SMB share cannot be deleted or
+// renamed while another client has them open (smbnetfs reports EBUSY); every
+// unlink and rename here retries such errors for a bounded time.
 class SharedClaim
 {
 public:
@@ -42,8 +53,10 @@ public:
         Pause pause;              // empty = waitLettingEventsRun
     };
 
-    // The conventional claim file of a shared file: path + ".lck".
+    // The conventional claim of a shared file: path + ".lck".
     static QString lockPathFor(const QString& sharedPath);
+    // The description file inside a claim folder.
+    static QString descriptionPathFor(const QString& lockPath);
 
     explicit SharedClaim(const QString& lockPath);
     SharedClaim(const QString& lockPath, Options options);
@@ -57,20 +70,20 @@ public:
     bool isHeld() const { return m_held; }
     // Time since the claim was taken or last touched (by this process's clock).
     qint64 msSinceTouched() const { return m_held ? m_sinceRefresh.elapsed() : 0; }
-    // Touches the claim (at most once per refreshEveryMs) while it is held.
+    // Touches the claim's description (at most once per refreshEveryMs) while it is held.
     void refresh();
-    // True while the lock file still carries our token: a holder that took
-    // longer than staleAfterMs may have been broken and must not write.
+    // True while the claim still carries our token: a holder that took longer
+    // than staleAfterMs may have been broken and must not write.
     bool stillOurs() const;
-    // Removes the lock file when it is still ours. 0, or the system error.
+    // Removes the claim when it is still ours. 0, or the system error.
     int release();
 
     const QString& lockPath() const { return m_lockPath; }
     const Options& options() const { return m_options; }
 
-    // What a claim file says about its holder.
+    // What a claim's description says about its holder.
     struct Holder {
-        bool valid = false;     // the file parsed as a complete claim
+        bool valid = false;     // the description parsed as complete
         QString host;           // machine key: host name, boot id, pid namespace
         qint64 pid = 0;
         quint64 startTicks = 0; // process start, in clock ticks since boot
@@ -78,13 +91,39 @@ public:
         QString token;
     };
     static Holder parse(const QByteArray& content);
-    // Content of a claim for the calling process with token.
+    // Description of a claim for the calling process with token.
     static QByteArray describeSelf(const QString& token);
     // The machine key of this process, as written into claims.
     static QString machineKey();
     // True when holder ran on this machine and its process is gone (or a new
     // process took its pid).
     static bool holderIsGone(const Holder& holder);
+
+    // What one look at a claim's path found.
+    struct Sight {
+        enum Kind {
+            Nothing, // no claim
+            Folder,  // a claim folder
+            File,    // a plain claim file (older builds)
+        };
+        Kind kind = Nothing;
+        bool described = false; // Folder: its description file exists
+        bool readable = false;  // the description (or the file) was read
+        QByteArray content;     // what was read
+        // Stamp of the description, the file, or (no description) the folder.
+        qint64 size = -1;
+        qint64 mtimeNs = 0;
+        quint64 inode = 0;
+        // Everything a waiter compares to tell that a claim did not change.
+        bool unchangedFrom(const Sight& other) const;
+        // The same claim as other, seen under another name (moved aside).
+        bool sameClaimAs(const Sight& other) const;
+    };
+    static Sight inspect(const QString& lockPath);
+    // Removes the claim at lockPath only while it is still the one seen as
+    // judged: moves it aside, looks again there, removes it or puts it back.
+    // True when it was removed. Callers hold the breaker claim.
+    static bool removeIfStill(const QString& lockPath, const Sight& judged, const Options& options);
 
     // Replaces path whole through a temporary file in the same folder, as
     // SharedFile does, but keeps retrying the final rename while a reader holds
@@ -97,26 +136,29 @@ public:
     static int removeFile(const QString& path, const Options& options);
 
 private:
-    int tryCreate(const QString& path, const QByteArray& content) const;
     void pause(int ms) const;
-    // Looks at the claim file at path; true when it may be broken now. observed
-    // tracks what was seen and since when.
+    // Tracks what a waiter saw of one claim and since when.
     struct Observation {
-        QByteArray content;
-        qint64 size = -1;
-        qint64 mtimeNs = 0;
-        quint64 inode = 0;
+        Sight sight;
         bool seen = false;
         QElapsedTimer since;
     };
     enum class Look { Gone, Live, Stale };
-    Look look(const QString& path, Observation& observed, QByteArray* content) const;
-    // Removes the claim at m_lockPath if it still holds staleContent.
-    void breakStale(const QByteArray& staleContent, Observation& breakerObserved);
+    Look look(const QString& path, Observation& observed, Sight* sight) const;
+    // Creates the claim folder with our description. 0, EEXIST, or the system error.
+    int tryCreate(const QString& path, const QByteArray& description) const;
+    // Moves the claim at lockPath aside and removes it while it is still judged.
+    // 0 when it is gone, ESTALE when it is another claim by now (left or put
+    // back where it was), or the error of the move.
+    static int takeAwayIfStill(const QString& lockPath, const Sight& judged, const Options& options);
+    // Breaks the claim at m_lockPath if it is still judged (under the breaker
+    // claim). True when that claim, or a breaker claim left behind, was removed.
+    bool breakStale(const Sight& judged, Observation& breakerObserved);
 
     QString m_lockPath;
     Options m_options;
     QString m_token;
+    QByteArray m_description;
     bool m_held = false;
     QElapsedTimer m_sinceRefresh;
 };

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace SharedFile {
@@ -111,6 +112,39 @@ int createNew(const QString& path, const QByteArray& bytes)
     if (err)
         ::unlink(QFile::encodeName(tmp).constData());
     return err;
+}
+
+int createFolderExclusive(const QString& path)
+{
+    const QByteArray p = QFile::encodeName(path);
+    while (::mkdir(p.constData(), 0777) != 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+int moveAside(const QString& path, QString* aside)
+{
+    const QString to = temporaryNameFor(path);
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(to).constData()) != 0)
+        return errno;
+    *aside = to;
+    return 0;
+}
+
+int putBack(const QString& aside, const QString& path)
+{
+    const QByteArray from = QFile::encodeName(aside), to = QFile::encodeName(path);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // No replace-free rename here: look, then rename (a plain rename would
+    // replace an empty folder).
+    if (Fs::exists(path))
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace SharedFile

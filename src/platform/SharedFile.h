@@ -24,4 +24,21 @@ int createNew(const QString& path, const QByteArray& bytes);
 // Writes bytes to a new temporary file beside path and gives its name.
 int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath);
 
+// Claims on shared names are folders. Creating a folder is one request that the
+// file server decides, so of several machines exactly one gets it; an exclusive
+// file create is not exclusive through every SMB client (smbnetfs tests for the
+// name, then creates). 0, EEXIST when a file or folder of that name exists, or
+// the system error.
+int createFolderExclusive(const QString& path);
+
+// Takes the file or folder path out of sight by renaming it to a fresh
+// temporary name beside it (*aside), to be looked at or removed there. Others
+// watching path see it whole or gone: a name deleted while another SMB client
+// opens it stays "delete pending" for a moment, and smbnetfs drops its whole
+// connection when it meets such a name. 0 or the system error.
+int moveAside(const QString& path, QString* aside);
+
+// Renames aside back to path unless path exists by now (then EEXIST).
+int putBack(const QString& aside, const QString& path);
+
 } // namespace SharedFile

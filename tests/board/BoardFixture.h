@@ -7,7 +7,9 @@
 #include "support/TestContext.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 #include <QUuid>
 
@@ -52,26 +54,40 @@ inline std::unique_ptr<TestUser> quickUser()
 }
 
 // Where a test's shared files live: a fresh folder on the SMB share of the test
-// rig (PORLUNE_SHARE_DIR) or in a local temporary folder.
+// rig (PORLUNE_SHARE_DIR) or in a local temporary folder. TwoMounts is a folder
+// on the share that is also reached through the rig's second mount
+// (PORLUNE_SHARE_DIR2), as two machines reach one folder of the file server.
 class Place
 {
 public:
-    enum Kind { Local, Share };
+    enum Kind { Local, Share, TwoMounts };
 
     explicit Place(Kind kind) : m_kind(kind)
     {
         if (kind == Local) {
             m_tmp = std::make_unique<QTemporaryDir>();
-            m_path = m_tmp->path();
+            m_path = m_path2 = m_tmp->path();
             return;
         }
         const QString base = qEnvironmentVariable("PORLUNE_SHARE_DIR");
-        if (base.isEmpty())
+        const QString base2 = kind == TwoMounts ? qEnvironmentVariable("PORLUNE_SHARE_DIR2") : base;
+        if (base.isEmpty() || base2.isEmpty())
             return;
-        m_path = Paths::join(base, QStringLiteral("t-") + QUuid::createUuid().toString(QUuid::Id128).left(12));
-        if (Fs::makeDir(m_path) != 0)
+        const QString name = QStringLiteral("t-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        m_path = Paths::join(base, name);
+        if (Fs::makeDir(m_path) != 0) {
             m_path.clear();
-        m_ownShareFolder = !m_path.isEmpty();
+            return;
+        }
+        m_ownShareFolder = true;
+        m_path2 = Paths::join(base2, name);
+        // The second client learns of the new folder from the server; give it a moment.
+        QElapsedTimer t;
+        t.start();
+        while (!Fs::isDir(m_path2) && t.elapsed() < 10000)
+            QThread::msleep(50);
+        if (!Fs::isDir(m_path2))
+            m_path2.clear();
     }
     ~Place()
     {
@@ -81,15 +97,20 @@ public:
     Place(const Place&) = delete;
     Place& operator=(const Place&) = delete;
 
-    bool ok() const { return !m_path.isEmpty(); }
+    bool ok() const { return !m_path.isEmpty() && !m_path2.isEmpty(); }
     const QString& path() const { return m_path; }
     QString file(const QString& name) const { return Paths::join(m_path, name); }
+    // The same folder and file as the second client sees them (the first
+    // client's path where there is one client only).
+    const QString& path2() const { return m_path2; }
+    QString file2(const QString& name) const { return Paths::join(m_path2, name); }
     Kind kind() const { return m_kind; }
 
 private:
     Kind m_kind;
     std::unique_ptr<QTemporaryDir> m_tmp;
     QString m_path;
+    QString m_path2;
     bool m_ownShareFolder = false;
 };
 
@@ -108,8 +129,10 @@ Q_DECLARE_METATYPE(BoardFixture::Place::Kind)
     BoardFixture::Place var(kind);                                                                             \
     if (!var.ok()) {                                                                                           \
         if (BoardFixture::shareRequired())                                                                     \
-            QFAIL("PORLUNE_REQUIRE_SHARE=1 but PORLUNE_SHARE_DIR is unset or not writable");                   \
-        QSKIP("no SMB share: set PORLUNE_SHARE_DIR (tools/smb-rig.sh start) to run this case on a share");     \
+            QFAIL("PORLUNE_REQUIRE_SHARE=1 but PORLUNE_SHARE_DIR (or PORLUNE_SHARE_DIR2 for two mounts) "      \
+                  "is unset, not writable or not the same share");                                             \
+        QSKIP("no SMB share: set PORLUNE_SHARE_DIR and PORLUNE_SHARE_DIR2 (tools/smb-rig.sh start) to run "    \
+              "this case on a share");                                                                         \
     }
 
 // The two data rows of a test that runs on a local folder and on the share.
@@ -117,3 +140,8 @@ Q_DECLARE_METATYPE(BoardFixture::Place::Kind)
     QTest::addColumn<BoardFixture::Place::Kind>("place");                                                      \
     QTest::newRow("local") << BoardFixture::Place::Local;                                                      \
     QTest::newRow("share") << BoardFixture::Place::Share
+
+// The same, with a third row on the share through two mounts (two clients).
+#define BOARD_PLACES_TWO_MOUNTS_DATA()                                                                         \
+    BOARD_PLACES_DATA();                                                                                       \
+    QTest::newRow("two mounts") << BoardFixture::Place::TwoMounts

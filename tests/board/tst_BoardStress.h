@@ -10,6 +10,8 @@ class TestBoardStress : public QObject
 private Q_SLOTS:
     void concurrentCopies_data();
     void concurrentCopies();
+    void claimIsExclusive_data();
+    void claimIsExclusive();
     void claimOfCrashedCopyRecovered_data();
     void claimOfCrashedCopyRecovered();
 };

@@ -16,6 +16,10 @@ using namespace BoardFixture;
 
 namespace {
 
+// How a claim was left: a folder with its description (this build), a folder
+// whose description was never written, or a plain file (older builds).
+enum class Form { Described, Undescribed, OldFile };
+
 SharedClaim::Options quick(int staleAfterMs, int maxWaitMs, SharedClaim::Pause pause = {})
 {
     SharedClaim::Options o;
@@ -34,6 +38,11 @@ QByteArray claimText(const QString& host, qint64 pid, const QString& token, cons
         .toUtf8();
 }
 
+QByteArray otherMachine(const QString& token)
+{
+    return claimText(QStringLiteral("elsewhere boot ns"), 4242, token);
+}
+
 // The pid of a process that has ended (and been reaped).
 qint64 endedPid()
 {
@@ -43,25 +52,66 @@ qint64 endedPid()
     return p.readAllStandardOutput().trimmed().toLongLong();
 }
 
+// Leaves a claim at lock as another copy (or an older build) would.
+void leaveClaim(const QString& lock, Form form, const QByteArray& content)
+{
+    if (form == Form::OldFile) {
+        QCOMPARE(Fs::writeBytes(lock, content), 0);
+        return;
+    }
+    QCOMPARE(Fs::makeDir(lock), 0);
+    if (form == Form::Described)
+        QCOMPARE(Fs::writeBytes(SharedClaim::descriptionPathFor(lock), content), 0);
+}
+
+// Whatever stands at path and inside it, for comparing before and after.
+QByteArray claimState(const QString& lock)
+{
+    if (Fs::isDir(lock))
+        return "folder:" + Fs::readBytes(SharedClaim::descriptionPathFor(lock));
+    if (Fs::isFile(lock))
+        return "file:" + Fs::readBytes(lock);
+    return "nothing";
+}
+
+// Names left in a folder besides the ones expected: no claim moved aside and
+// forgotten, no breaker.
+QStringList leftovers(const QString& folder, const QStringList& expected)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& e : expected)
+        names.removeAll(e);
+    return names;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Form)
 
 void TestSharedClaim::exclusive_data()
 {
-    BOARD_PLACES_DATA();
+    BOARD_PLACES_TWO_MOUNTS_DATA();
 }
 
+// The second claimer works through the second mount where there is one: the
+// claim must hold between two clients of the share.
 void TestSharedClaim::exclusive()
 {
     QFETCH(Place::Kind, place);
     BOARD_PLACE(dir, place);
     const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("a.iki")));
+    const QString lock2 = SharedClaim::lockPathFor(dir.file2(QStringLiteral("a.iki")));
     SharedClaim first(lock, quick(60000, 300));
     QCOMPARE(first.acquire(), 0);
     QVERIFY(first.isHeld());
     QVERIFY(first.stillOurs());
-    QVERIFY(Fs::isFile(lock));
+    QVERIFY(Fs::isDir(lock));
+    const SharedClaim::Holder holder = SharedClaim::parse(Fs::readBytes(SharedClaim::descriptionPathFor(lock)));
+    QVERIFY(holder.valid);
+    QCOMPARE(holder.host, SharedClaim::machineKey());
+    QCOMPARE(holder.pid, QCoreApplication::applicationPid());
 
-    SharedClaim second(lock, quick(60000, 300));
+    SharedClaim second(lock2, quick(60000, 300));
     QCOMPARE(second.acquire(), ETIMEDOUT); // live holder: waits, then gives up
     QVERIFY(!second.isHeld());
     QVERIFY(first.stillOurs());
@@ -71,72 +121,112 @@ void TestSharedClaim::exclusive()
     QCOMPARE(second.acquire(), 0);
     QVERIFY(second.stillOurs());
     QVERIFY(!first.stillOurs());
+    QCOMPARE(second.release(), 0);
+    QCOMPARE(leftovers(dir.path(), {}), QStringList());
 }
 
 void TestSharedClaim::leftBehindClaimIsTaken_data()
 {
+    QTest::addColumn<Form>("form");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("staleAfterMs");
+    const QByteArray dead = claimText(SharedClaim::machineKey(), endedPid(), QStringLiteral("dead"));
+    const QByteArray reused = QStringLiteral("porlune-claim 1\nhost %1\npid %2\nstart 1\ntime x\ntoken reused\nend\n")
+                                  .arg(SharedClaim::machineKey())
+                                  .arg(QCoreApplication::applicationPid())
+                                  .toUtf8();
     // Same machine, holder process gone: taken at once, whatever the age limit.
-    QTest::newRow("same machine, process ended")
-        << claimText(SharedClaim::machineKey(), endedPid(), QStringLiteral("dead")) << 600000;
-    QTest::newRow("same machine, pid reused by another process")
-        << QStringLiteral("porlune-claim 1\nhost %1\npid %2\nstart 1\ntime x\ntoken reused\nend\n")
-               .arg(SharedClaim::machineKey())
-               .arg(QCoreApplication::applicationPid())
-               .toUtf8()
-        << 600000;
+    QTest::newRow("same machine, process ended") << Form::Described << dead << 600000;
+    QTest::newRow("same machine, pid reused by another process") << Form::Described << reused << 600000;
     // Another machine: only an unchanged claim seen for the age limit.
-    QTest::newRow("another machine, unchanged")
-        << claimText(QStringLiteral("elsewhere boot ns"), 4242, QStringLiteral("far")) << 300;
-    QTest::newRow("created but never written (creator crashed)") << QByteArray() << 300;
-    QTest::newRow("garbage") << QByteArray("\x01\x02 not a claim") << 300;
+    QTest::newRow("another machine, unchanged") << Form::Described << otherMachine(QStringLiteral("far")) << 300;
+    QTest::newRow("folder made, description never written (maker crashed)") << Form::Undescribed << QByteArray() << 300;
+    QTest::newRow("description created, never filled") << Form::Described << QByteArray() << 300;
+    QTest::newRow("garbage description") << Form::Described << QByteArray("\x01\x02 not a claim") << 300;
+    // Claim files of an older build follow the same rules.
+    QTest::newRow("older build's file, process ended") << Form::OldFile << dead << 600000;
+    QTest::newRow("older build's file, another machine") << Form::OldFile << otherMachine(QStringLiteral("far")) << 300;
+    QTest::newRow("older build's file, empty") << Form::OldFile << QByteArray() << 300;
 }
 
 void TestSharedClaim::leftBehindClaimIsTaken()
 {
+    QFETCH(Form, form);
     QFETCH(QByteArray, content);
     QFETCH(int, staleAfterMs);
     QTemporaryDir dir;
     const QString lock = dir.filePath(QStringLiteral("b.iki.lck"));
-    QCOMPARE(Fs::writeBytes(lock, content), 0);
+    leaveClaim(lock, form, content);
     SharedClaim c(lock, quick(staleAfterMs, 20000));
     QCOMPARE(c.acquire(), 0);
     QVERIFY(c.stillOurs());
-    QVERIFY(!Fs::exists(lock + QStringLiteral(".brk")));
+    QVERIFY(Fs::isDir(lock)); // a claim of this build now, whatever was there
+    QCOMPARE(leftovers(dir.path(), {QStringLiteral("b.iki.lck")}), QStringList());
+    QCOMPARE(c.release(), 0);
+    QVERIFY(!Fs::exists(lock));
 }
 
 void TestSharedClaim::liveClaimOfAnotherMachineIsKept_data()
 {
+    QTest::addColumn<Form>("form");
     QTest::addColumn<bool>("touched");
     QTest::addColumn<QString>("time");
     // Its time of day says nothing: clocks of two machines are never compared.
-    QTest::newRow("written long ago by its clock") << false << QStringLiteral("1999-01-01T00:00:00");
-    QTest::newRow("written in the future by its clock") << false << QStringLiteral("2099-01-01T00:00:00");
+    QTest::newRow("written long ago by its clock") << Form::Described << false << QStringLiteral("1999-01-01T00:00:00");
+    QTest::newRow("written in the future by its clock") << Form::Described << false << QStringLiteral("2099-01-01T00:00:00");
+    QTest::newRow("older build's file") << Form::OldFile << false << QStringLiteral("2006-06-14T09:05:07");
     // A holder that keeps touching its claim is alive, however long it holds.
-    QTest::newRow("touched by its holder") << true << QStringLiteral("2006-06-14T09:05:07");
+    QTest::newRow("touched by its holder") << Form::Described << true << QStringLiteral("2006-06-14T09:05:07");
+    QTest::newRow("older build's file, touched") << Form::OldFile << true << QStringLiteral("2006-06-14T09:05:07");
 }
 
 void TestSharedClaim::liveClaimOfAnotherMachineIsKept()
 {
+    QFETCH(Form, form);
     QFETCH(bool, touched);
     QFETCH(QString, time);
     QTemporaryDir dir;
     const QString lock = dir.filePath(QStringLiteral("c.iki.lck"));
     const QByteArray content = claimText(QStringLiteral("elsewhere boot ns"), 4242, QStringLiteral("alive"), time);
-    QCOMPARE(Fs::writeBytes(lock, content), 0);
+    leaveClaim(lock, form, content);
+    const QByteArray before = claimState(lock);
+    const QString touchedPath = form == Form::OldFile ? lock : SharedClaim::descriptionPathFor(lock);
     qint64 sec = 1000000000;
     int staleAfter = touched ? 100 : 60000;
     SharedClaim c(lock, quick(staleAfter, 1500, [&](int) {
         if (touched) {
             const struct timespec ts[2] = {{sec, 0}, {sec, 0}};
             ++sec;
-            ::utimensat(AT_FDCWD, QFile::encodeName(lock).constData(), ts, 0);
+            ::utimensat(AT_FDCWD, QFile::encodeName(touchedPath).constData(), ts, 0);
         }
         QTest::qSleep(20);
     }));
     QCOMPARE(c.acquire(), ETIMEDOUT);
-    QCOMPARE(Fs::readBytes(lock), content);
+    QCOMPARE(claimState(lock), before);
+    QCOMPARE(leftovers(dir.path(), {QStringLiteral("c.iki.lck")}), QStringList());
+}
+
+// A claim being made (folder there, description not yet) is not broken while
+// its maker goes on: the folder changes when the description appears.
+void TestSharedClaim::claimBeingMadeIsKept()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(QStringLiteral("m.iki.lck"));
+    leaveClaim(lock, Form::Undescribed, {});
+    const QByteArray theirs = otherMachine(QStringLiteral("maker"));
+    int pauses = 0;
+    SharedClaim c(lock, quick(200, 1000, [&](int) {
+        // The maker writes its description after a while, then keeps it fresh.
+        if (++pauses == 5)
+            QVERIFY(Fs::writeBytes(SharedClaim::descriptionPathFor(lock), theirs) == 0);
+        if (pauses > 5) {
+            const struct timespec ts[2] = {{time_t(1000000000 + pauses), 0}, {time_t(1000000000 + pauses), 0}};
+            ::utimensat(AT_FDCWD, QFile::encodeName(SharedClaim::descriptionPathFor(lock)).constData(), ts, 0);
+        }
+        QTest::qSleep(20);
+    }));
+    QCOMPARE(c.acquire(), ETIMEDOUT);
+    QCOMPARE(Fs::readBytes(SharedClaim::descriptionPathFor(lock)), theirs);
 }
 
 void TestSharedClaim::releaseLeavesAnotherHoldersClaim()
@@ -146,24 +236,94 @@ void TestSharedClaim::releaseLeavesAnotherHoldersClaim()
     SharedClaim c(lock, quick(60000, 300));
     QCOMPARE(c.acquire(), 0);
     // Meanwhile a waiter took our claim as left behind and holds its own.
-    const QByteArray theirs = claimText(QStringLiteral("elsewhere boot ns"), 7, QStringLiteral("theirs"));
-    QCOMPARE(Fs::writeBytes(lock, theirs), 0);
+    const QByteArray theirs = otherMachine(QStringLiteral("theirs"));
+    QCOMPARE(Fs::writeBytes(SharedClaim::descriptionPathFor(lock), theirs), 0);
     QVERIFY(!c.stillOurs());
     QCOMPARE(c.release(), 0);
-    QCOMPARE(Fs::readBytes(lock), theirs);
+    QCOMPARE(Fs::readBytes(SharedClaim::descriptionPathFor(lock)), theirs);
+}
+
+void TestSharedClaim::leftBehindBreakerDoesNotBlock_data()
+{
+    QTest::addColumn<Form>("form");
+    QTest::newRow("breaker folder") << Form::Described;
+    QTest::newRow("breaker folder without description") << Form::Undescribed;
+    QTest::newRow("older build's breaker file") << Form::OldFile;
 }
 
 void TestSharedClaim::leftBehindBreakerDoesNotBlock()
 {
+    QFETCH(Form, form);
     QTemporaryDir dir;
     const QString lock = dir.filePath(QStringLiteral("e.iki.lck"));
-    QCOMPARE(Fs::writeBytes(lock, claimText(SharedClaim::machineKey(), endedPid(), QStringLiteral("dead"))), 0);
-    // A waiter that crashed while breaking it left its breaker file behind.
-    QCOMPARE(Fs::writeBytes(lock + QStringLiteral(".brk"), claimText(QStringLiteral("elsewhere boot ns"), 9, QStringLiteral("brk"))), 0);
+    leaveClaim(lock, Form::Described, claimText(SharedClaim::machineKey(), endedPid(), QStringLiteral("dead")));
+    // A waiter that crashed while breaking it left its breaker behind.
+    leaveClaim(lock + QStringLiteral(".brk"), form, otherMachine(QStringLiteral("brk")));
     SharedClaim c(lock, quick(300, 20000));
     QCOMPARE(c.acquire(), 0);
     QVERIFY(c.stillOurs());
-    QVERIFY(!Fs::exists(lock + QStringLiteral(".brk")));
+    QCOMPARE(leftovers(dir.path(), {QStringLiteral("e.iki.lck")}), QStringList());
+}
+
+// While another waiter's breaker claim is alive, a waiter leaves the stale
+// claim to it instead of breaking it a second time.
+void TestSharedClaim::liveBreakerIsLeftAlone()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(QStringLiteral("g.iki.lck"));
+    const QString breaker = lock + QStringLiteral(".brk");
+    leaveClaim(lock, Form::Described, claimText(SharedClaim::machineKey(), endedPid(), QStringLiteral("dead")));
+    leaveClaim(breaker, Form::Described, otherMachine(QStringLiteral("breaking")));
+    time_t sec = 1000000000;
+    SharedClaim c(lock, quick(200, 1000, [&](int) {
+        ++sec; // the breaker is busy: its claim keeps changing
+        const struct timespec ts[2] = {{sec, 0}, {sec, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(SharedClaim::descriptionPathFor(breaker)).constData(), ts, 0);
+        QTest::qSleep(20);
+    }));
+    QCOMPARE(c.acquire(), ETIMEDOUT);
+    QCOMPARE(SharedClaim::parse(Fs::readBytes(SharedClaim::descriptionPathFor(lock))).token, QStringLiteral("dead"));
+    QCOMPARE(SharedClaim::parse(Fs::readBytes(SharedClaim::descriptionPathFor(breaker))).token, QStringLiteral("breaking"));
+}
+
+void TestSharedClaim::twoBreakers_data()
+{
+    QTest::addColumn<Place::Kind>("place");
+    QTest::addColumn<Form>("form");
+    QTest::newRow("local, described") << Place::Local << Form::Described;
+    QTest::newRow("local, without description") << Place::Local << Form::Undescribed;
+    QTest::newRow("local, older build's file") << Place::Local << Form::OldFile;
+    QTest::newRow("two mounts, described") << Place::TwoMounts << Form::Described;
+    QTest::newRow("two mounts, without description") << Place::TwoMounts << Form::Undescribed;
+    QTest::newRow("two mounts, older build's file") << Place::TwoMounts << Form::OldFile;
+}
+
+// Two waiters judged the same claim stale. The first breaks it and a copy takes
+// a new claim; the second, coming late with its old judgement, must leave the
+// new claim alone.
+void TestSharedClaim::twoBreakers()
+{
+    QFETCH(Place::Kind, place);
+    QFETCH(Form, form);
+    BOARD_PLACE(dir, place);
+    const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("h.iki")));
+    const QString lock2 = SharedClaim::lockPathFor(dir.file2(QStringLiteral("h.iki")));
+    leaveClaim(lock, form, otherMachine(QStringLiteral("stale")));
+    const SharedClaim::Options o = quick(60000, 2000);
+    const SharedClaim::Sight first = SharedClaim::inspect(lock);
+    const SharedClaim::Sight second = SharedClaim::inspect(lock2);
+    QVERIFY(first.kind != SharedClaim::Sight::Nothing);
+    QVERIFY(second.kind != SharedClaim::Sight::Nothing);
+
+    QVERIFY(SharedClaim::removeIfStill(lock, first, o));
+    QVERIFY(!Fs::exists(lock));
+    SharedClaim next(lock, o);
+    QCOMPARE(next.acquire(), 0);
+
+    QVERIFY(!SharedClaim::removeIfStill(lock2, second, o));
+    QVERIFY(next.stillOurs());
+    QCOMPARE(next.release(), 0);
+    QCOMPARE(leftovers(dir.path(), {}), QStringList());
 }
 
 void TestSharedClaim::unwritableFolder()

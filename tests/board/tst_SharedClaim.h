@@ -13,8 +13,13 @@ private Q_SLOTS:
     void leftBehindClaimIsTaken();
     void liveClaimOfAnotherMachineIsKept_data();
     void liveClaimOfAnotherMachineIsKept();
+    void claimBeingMadeIsKept();
     void releaseLeavesAnotherHoldersClaim();
+    void leftBehindBreakerDoesNotBlock_data();
     void leftBehindBreakerDoesNotBlock();
+    void liveBreakerIsLeftAlone();
+    void twoBreakers_data();
+    void twoBreakers();
     void unwritableFolder();
     void replaceKeepsPreviousAndWaitsForBusyTarget_data();
     void replaceKeepsPreviousAndWaitsForBusyTarget();

@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <memory>
 #include <vector>
 
@@ -35,10 +37,19 @@ QString output(QProcess& p)
 
 } // namespace
 
-void MailStressTest::run(const QString& parent, const QString& label)
+void MailStressTest::run(const QString& parent, const QString& label, const QString& parent2)
 {
     QTemporaryDir place(Paths::join(parent, QStringLiteral("mailstress-XXXXXX")));
     QVERIFY2(place.isValid(), qPrintable(parent));
+    // Every second sender reaches the mail place through the second client.
+    const QString place2 = parent2.isEmpty()
+        ? place.path()
+        : Paths::join(parent2, QFileInfo(place.path()).fileName());
+    QElapsedTimer seen;
+    seen.start();
+    while (!Fs::isDir(place2) && seen.elapsed() < 10000)
+        QThread::msleep(50);
+    QVERIFY2(Fs::isDir(place2), qPrintable(place2));
     QTemporaryDir local;
     const QString recipientFolder = Paths::join(local.path(), QStringLiteral("recipient"));
 
@@ -57,7 +68,7 @@ void MailStressTest::run(const QString& parent, const QString& label)
         names.append(QStringLiteral("送信者%1").arg(i));
         auto p = std::make_unique<QProcess>();
         p->start(driver(),
-            { QStringLiteral("send"), QStringLiteral("--place"), place.path(),
+            { QStringLiteral("send"), QStringLiteral("--place"), i % 2 ? place.path() : place2,
                 QStringLiteral("--folder"), Paths::join(local.path(), names.last()),
                 QStringLiteral("--from"), names.last(), QStringLiteral("--to"), kRecipient,
                 QStringLiteral("--count"), QString::number(kPerSender) });
@@ -129,4 +140,19 @@ void MailStressTest::smbShare()
         QSKIP("PORLUNE_SHARE_DIR names no SMB share folder");
     }
     run(share, QStringLiteral("smb"));
+}
+
+void MailStressTest::smbShareTwoMounts()
+{
+    const QString share = qEnvironmentVariable("PORLUNE_SHARE_DIR");
+    const QString share2 = qEnvironmentVariable("PORLUNE_SHARE_DIR2");
+    const bool required = qEnvironmentVariable("PORLUNE_REQUIRE_SHARE") == u"1";
+    if (share.isEmpty() || !Fs::isDir(share) || share2.isEmpty() || !Fs::isDir(share2)) {
+        if (required)
+            QFAIL(qPrintable(QStringLiteral("PORLUNE_REQUIRE_SHARE=1 but PORLUNE_SHARE_DIR (\"%1\") or "
+                                            "PORLUNE_SHARE_DIR2 (\"%2\") is no folder")
+                                 .arg(share, share2)));
+        QSKIP("PORLUNE_SHARE_DIR and PORLUNE_SHARE_DIR2 name no two mounts of one SMB share");
+    }
+    run(share, QStringLiteral("smb, two mounts"), share2);
 }

@@ -10,7 +10,10 @@ class MailStressTest : public QObject
 private Q_SLOTS:
     void localFolder();
     void smbShare();
+    // Senders split across two clients of one share (tools/smb-rig.sh mounts it twice).
+    void smbShareTwoMounts();
 
 private:
-    void run(const QString& parent, const QString& label);
+    // parent2: the same folder as parent through a second client, or empty.
+    void run(const QString& parent, const QString& label, const QString& parent2 = QString());
 };

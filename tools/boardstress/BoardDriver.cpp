@@ -6,12 +6,19 @@
 //   porlune-boarddriver write --board P --name a --cycles N
 //   porlune-boarddriver read  --board P --names a,b,c --rows R --stop-file S [--pause-ms 10]
 //   porlune-boarddriver hold  --board P          (takes the board's claim and sleeps)
+//   porlune-boarddriver claim --lock L --marker M --rounds N [--hold-ms 5]
+//                             [--stale-ms 8000] [--abandon-every K]
 //
 // write runs the update cycle N times, each writing the next counter (1..N) into
 // the destination of its own row; before each change it checks that its row
 // still shows the counter it wrote last (else an update of its own was lost).
 // read reads the board in a loop until the stop file exists and checks that it
 // never sees fewer than R rows and never a row's counter going backwards.
+// claim takes and releases the claim L N times; while it holds the claim it
+// creates the folder M (on a local disk, where creating a folder is exact), so
+// two processes that both believe they hold the claim meet there and count an
+// overlap. With --abandon-every K every K-th claim is left behind as by a copy
+// that crashed while holding it; the others must break it and carry on.
 // Each mode ends with one line "RESULT key=value ..." on stdout; exit status 0
 // when nothing was wrong.
 
@@ -27,12 +34,16 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -185,6 +196,61 @@ int runHold(const QString& board)
         QThread::sleep(60); // until killed: a copy that crashed while holding the claim
 }
 
+int runClaim(const QString& lock, const QString& marker, int rounds, int holdMs, int staleMs, int abandonEvery)
+{
+    SharedClaim::Options options;
+    options.staleAfterMs = staleMs;
+    const QByteArray markerPath = QFile::encodeName(marker);
+    int failed = 0, overlaps = 0, notOurs = 0, abandoned = 0, markerErrors = 0;
+    qint64 slowest = 0;
+    QElapsedTimer total;
+    total.start();
+    for (int round = 1; round <= rounds; ++round) {
+        // Not on the stack: an abandoned claim must outlive this round untouched.
+        auto* claim = new SharedClaim(lock, options);
+        QElapsedTimer t;
+        t.start();
+        const int err = claim->acquire();
+        slowest = std::max(slowest, t.elapsed());
+        if (err) {
+            ++failed;
+            std::fprintf(stderr, "claim: %s\n", qPrintable(Fs::errorText(err)));
+            delete claim;
+            continue;
+        }
+        bool inside = false;
+        if (::mkdir(markerPath.constData(), 0777) == 0)
+            inside = true;
+        else if (errno == EEXIST)
+            ++overlaps;
+        else
+            ++markerErrors;
+        if (holdMs > 0)
+            QThread::msleep(ulong(holdMs));
+        if (!claim->stillOurs())
+            ++notOurs;
+        if (inside)
+            ::rmdir(markerPath.constData());
+        if (abandonEvery > 0 && round % abandonEvery == 0) {
+            ++abandoned; // "crashed": the claim stays, and this process never touches it again
+            continue;
+        }
+        claim->release();
+        delete claim;
+    }
+    result(QStringLiteral("claimer rounds=%1 failed=%2 overlaps=%3 notours=%4 abandoned=%5 markererrors=%6 "
+                          "totalms=%7 slowestms=%8")
+               .arg(rounds)
+               .arg(failed)
+               .arg(overlaps)
+               .arg(notOurs)
+               .arg(abandoned)
+               .arg(markerErrors)
+               .arg(total.elapsed())
+               .arg(slowest));
+    return failed || overlaps || notOurs || markerErrors ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -193,7 +259,7 @@ int main(int argc, char** argv)
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral("Drives the board protocol from the command line."));
     p.addHelpOption();
-    p.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("init | write | read | hold"));
+    p.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("init | write | read | hold | claim"));
     p.addOptions({
         {QStringLiteral("board"), QStringLiteral("Board file."), QStringLiteral("path")},
         {QStringLiteral("name"), QStringLiteral("Own row (write)."), QStringLiteral("name")},
@@ -203,11 +269,26 @@ int main(int argc, char** argv)
         {QStringLiteral("stop-file"), QStringLiteral("A reader stops when it exists."), QStringLiteral("path")},
         {QStringLiteral("pause-ms"), QStringLiteral("Pause between reads."), QStringLiteral("ms"), QStringLiteral("10")},
         {QStringLiteral("separator"), QStringLiteral("Add a separator row (init).")},
+        {QStringLiteral("lock"), QStringLiteral("Claim path (claim)."), QStringLiteral("path")},
+        {QStringLiteral("marker"), QStringLiteral("Local folder made while holding (claim)."), QStringLiteral("path")},
+        {QStringLiteral("rounds"), QStringLiteral("Claims to take (claim)."), QStringLiteral("n"), QStringLiteral("50")},
+        {QStringLiteral("hold-ms"), QStringLiteral("Time each claim is held (claim)."), QStringLiteral("ms"), QStringLiteral("5")},
+        {QStringLiteral("stale-ms"), QStringLiteral("Age of a left-behind claim (claim)."), QStringLiteral("ms"), QStringLiteral("8000")},
+        {QStringLiteral("abandon-every"), QStringLiteral("Leave every k-th claim behind (claim)."), QStringLiteral("k"), QStringLiteral("0")},
     });
     p.process(app);
     const QStringList pos = p.positionalArguments();
     const QString mode = pos.value(0);
     const QString board = p.value(QStringLiteral("board"));
+    if (mode == QLatin1String("claim")) {
+        const QString lock = p.value(QStringLiteral("lock")), marker = p.value(QStringLiteral("marker"));
+        if (lock.isEmpty() || marker.isEmpty()) {
+            std::fprintf(stderr, "claim needs --lock and --marker\n");
+            return 2;
+        }
+        return runClaim(lock, marker, p.value(QStringLiteral("rounds")).toInt(), p.value(QStringLiteral("hold-ms")).toInt(),
+                        p.value(QStringLiteral("stale-ms")).toInt(), p.value(QStringLiteral("abandon-every")).toInt());
+    }
     if (board.isEmpty() || mode.isEmpty()) {
         std::fprintf(stderr, "mode and --board are required\n");
         return 2;
