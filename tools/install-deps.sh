@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxkbcommon-dev
     libcurl4-openssl-dev
     xvfb xauth x11-utils xdotool
+    openbox trayer imagemagick
     samba smbnetfs fuse3 iproute2
     fonts-noto-cjk
 )

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest.
 #
+# The tests that need a real display (label xvfb) start their own Xvfb, window
+# manager and tray host through tools/xvfb-run-test.sh; the others run offscreen.
+#
 # Tests of shared-folder behaviour run on a real SMB share: tools/smb-rig.sh
 # starts smbd on loopback and mounts its share through smbnetfs, the tests find
 # a folder on it in PORLUNE_SHARE_DIR and fail (PORLUNE_REQUIRE_SHARE=1) rather

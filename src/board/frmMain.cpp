@@ -2,6 +2,8 @@
 
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsLists.h"
+#include "board/frmIcon.h"
+#include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
 #include "messaging/frmMessage.h"
 #include "platform/Paths.h"
@@ -13,9 +15,12 @@
 #include "dialogs/frmUser.h"
 #include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
+#include "platform/GlobalHotKey.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
+#include "platform/NativeWindow.h"
 #include "platform/SystemColors.h"
+#include "platform/TrayIcon.h"
 #include "platform/Twips.h"
 #include "startup/AppContext.h"
 #include "startup/SharedRoutines.h"
@@ -26,6 +31,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QGridLayout>
@@ -129,9 +135,30 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent)
 
     buildControls();
     buildMenus();
+
+    // Tray icon and hot key: a left click or the hot key brings the window
+    // back, a right click opens the tray menu; the tip follows the caption.
+    ITrayIcon& tray = m_ctx.trayIcon();
+    connect(&tray, &ITrayIcon::leftClicked, this, &frmMain::restoreMainWindow);
+    connect(&tray, &ITrayIcon::rightClicked, this, &frmMain::trayIcon_RightClick);
+    connect(this, &QWidget::windowTitleChanged, this, [this](const QString& caption) {
+        ITrayIcon& t = m_ctx.trayIcon();
+        if (t.isAdded())
+            t.modify(m_trayPicture, caption);
+    });
+    connect(&m_ctx.hotKey(), &IGlobalHotKey::activated, this, &frmMain::restoreMainWindow);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // A window destroyed without its unload still gives back the tray icon,
+    // the hot key and the mail mark.
+    delete m_frmIcon.data();
+    if (!m_unloaded) {
+        m_ctx.trayIcon().remove();
+        m_ctx.hotKey().unregisterHotKey();
+    }
+}
 
 QString frmMain::captionBase() const
 {
@@ -330,12 +357,20 @@ void frmMain::Form_Load()
     m_timer5Count = 30000;
     setWindowTitle(captionBase());
 
+    // 2.
+    m_trayPicture = 0;
+    m_ctx.trayIcon().add(m_trayPicture, windowTitle());
+
     // 3. board table and group box; selects the group used last.
     fillGroupBox(Banfile_Read(m_ctx));
 
     // 4.
     s.intValue(39) == 1 ? Timer2.start() : Timer2.stop();
     s.intValue(40) == 1 ? Timer3.start() : Timer3.stop();
+
+    // 5. a key that cannot be had is not reported; it simply does nothing.
+    if (s.intValue(63) == 1)
+        m_ctx.hotKey().registerHotKey(s.intValue(64));
 
     // 6. window geometry from twips.
     resize(Twips::toPixels(s.intValue(2)), Twips::toPixels(s.intValue(1)));
@@ -674,12 +709,83 @@ void frmMain::Timer1_Timer()
     }
 }
 
+// --- Tray icon, hot key and mail mark -------------------------------------
+
+frmIcon* frmMain::mailMark() const
+{
+    return m_frmIcon.data();
+}
+
+bool frmMain::messageWindowOpen() const
+{
+    // A received message whose window is open has its file in "TMP" under
+    // "TMP" + own name + "." + number. A name that cannot be a file name (an
+    // empty one would match everybody's) has none.
+    const QString name = m_ctx.settings().text(26);
+    if (!MailNames::isUsableName(name))
+        return false;
+    return !Fs::list(m_ctx.programPath(MailNames::tmpFolder()), QStringLiteral("TMP") + name + QStringLiteral(".*"))
+                .isEmpty();
+}
+
 void frmMain::Timer2_Timer()
 {
+    if (messageWindowOpen()) {
+        if (Timer2.interval() != 100)
+            Timer2.setInterval(100);
+        if (!m_frmIcon)
+            m_frmIcon = new frmIcon;
+        m_frmIcon->moveBesideCursor(QCursor::pos());
+        if (!m_frmIcon->isVisible())
+            m_frmIcon->show();
+    } else {
+        if (m_frmIcon) {
+            m_frmIcon->close(); // deletes itself
+            m_frmIcon = nullptr;
+        }
+        if (Timer2.interval() != 10000)
+            Timer2.setInterval(10000);
+    }
 }
 
 void frmMain::Timer3_Timer()
 {
+    ITrayIcon& tray = m_ctx.trayIcon();
+    if (messageWindowOpen()) {
+        if (Timer3.interval() != 500)
+            Timer3.setInterval(500);
+        m_trayPicture = m_trayPicture == 0 ? 1 : 0;
+        tray.modify(m_trayPicture, windowTitle());
+    } else {
+        if (m_trayPicture == 1) {
+            m_trayPicture = 0;
+            tray.modify(m_trayPicture, windowTitle());
+        }
+        if (Timer3.interval() != 10000)
+            Timer3.setInterval(10000);
+    }
+}
+
+void frmMain::restoreMainWindow()
+{
+    if (m_unloaded)
+        return;
+    // 1 and 2: normal state, visible (hidden ones as well as minimized ones).
+    // A window hidden while minimized may still carry the system's marks of
+    // that state and would come back minimized (and be hidden again).
+    if (isHidden())
+        NativeWindow::clearMinimizedMarks(windowHandle());
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    show();
+    // 3: in front of the other windows; raising does not take the focus.
+    raise();
+}
+
+void frmMain::trayIcon_RightClick(const QPoint& globalPos)
+{
+    if (m_unloaded)
+        return;
+    m_popup1->popup(globalPos);
 }
 
 void frmMain::Timer4_Timer()
@@ -832,8 +938,13 @@ void frmMain::changeEvent(QEvent* event)
     const Settings& s = m_ctx.settings();
     if (windowState() & Qt::WindowMinimized) {
         m_wasMinimized = true;
+        // Deferred out of the state change; a restore in between (tray
+        // click, hot key) must not be undone by it.
         if (s.intValue(43) == 1)
-            QTimer::singleShot(0, this, &QWidget::hide);
+            QTimer::singleShot(0, this, [this] {
+                if (isMinimized())
+                    hide();
+            });
     } else if (!(windowState() & Qt::WindowMaximized)) {
         if (s.intValue(55) == 1 && m_wasMinimized) {
             MailPlace_Fetch(m_ctx); // shown at the next poll
@@ -897,6 +1008,9 @@ void frmMain::unload()
     Ikifile_Logout(m_ctx, endSetChecked());
     // 3 to 6.
     saveLayout();
+    // 7.
+    m_ctx.trayIcon().remove();
+    m_ctx.hotKey().unregisterHotKey();
     hide();
     Q_EMIT unloaded();
 }

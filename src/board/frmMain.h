@@ -9,6 +9,7 @@
 #include <array>
 
 class AppContext;
+class frmIcon;
 class QAction;
 class QComboBox;
 class QDialog;
@@ -78,6 +79,13 @@ public:
 
     bool endSetChecked() const;
     QString captionBase() const;
+
+    // Tray icon, hot key and mail mark.
+    // Brings the window back (tray left click, hot key): normal state, shown,
+    // in front of other windows without taking the focus.
+    void restoreMainWindow();
+    // The mail-mark window while Timer2 shows it; null otherwise.
+    frmIcon* mailMark() const;
 
     QTimer Timer1;
     QTimer Timer2;
@@ -150,4 +158,10 @@ private:
     int m_timer4Count = 0;
     int m_timer5Count = 30000;
     int m_timer6Count = 0;
+
+    // Tray icon, hot key and mail mark.
+    bool messageWindowOpen() const;
+    void trayIcon_RightClick(const QPoint& globalPos);
+    QPointer<frmIcon> m_frmIcon;
+    int m_trayPicture = 0; // picture of the tray icon shown now (0 or 1)
 };

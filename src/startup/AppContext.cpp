@@ -1,6 +1,8 @@
 #include "startup/AppContext.h"
 
+#include "platform/GlobalHotKey.h"
 #include "platform/Paths.h"
+#include "platform/TrayIcon.h"
 
 AppContext::AppContext(const QString& programFolder, const Services& services)
     : m_programFolder(programFolder)
@@ -13,4 +15,24 @@ AppContext::AppContext(const QString& programFolder, const Services& services)
 QString AppContext::programPath(const QString& name) const
 {
     return Paths::join(m_programFolder, name);
+}
+
+AppContext::~AppContext() = default;
+
+ITrayIcon& AppContext::trayIcon()
+{
+    if (!m_tray) {
+        m_systemTray = std::make_unique<QtTrayIcon>();
+        m_tray = m_systemTray.get();
+    }
+    return *m_tray;
+}
+
+IGlobalHotKey& AppContext::hotKey()
+{
+    if (!m_hotKey) {
+        m_systemHotKey = createGlobalHotKey();
+        m_hotKey = m_systemHotKey.get();
+    }
+    return *m_hotKey;
 }

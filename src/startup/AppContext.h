@@ -7,9 +7,13 @@
 
 #include <QString>
 
+#include <memory>
+
 class IClock;
 class IFileDialog;
+class IGlobalHotKey;
 class IMessageBox;
+class ITrayIcon;
 
 // The services a copy of the program talks to instead of the system directly.
 struct Services {
@@ -25,6 +29,7 @@ class AppContext
 {
 public:
     AppContext(const QString& programFolder, const Services& services);
+    ~AppContext();
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
@@ -53,6 +58,14 @@ public:
     IFileDialog& fileDialog() const { return m_services.fileDialog; }
     IClock& clock() const { return m_services.clock; }
 
+    // The tray icon and the global hot key: the system's, made when first
+    // asked for, unless others were set first (tests set doubles). Not owned
+    // when set.
+    ITrayIcon& trayIcon();
+    IGlobalHotKey& hotKey();
+    void setTrayIcon(ITrayIcon* tray) { m_tray = tray; }
+    void setHotKey(IGlobalHotKey* hotKey) { m_hotKey = hotKey; }
+
 private:
     QString m_programFolder;
     Services m_services;
@@ -61,4 +74,8 @@ private:
     FtpListTable m_ftpList {};
     BoardState m_board;
     QString m_earliestSendTime = QStringLiteral("99999999999999");
+    ITrayIcon* m_tray = nullptr;
+    IGlobalHotKey* m_hotKey = nullptr;
+    std::unique_ptr<ITrayIcon> m_systemTray;
+    std::unique_ptr<IGlobalHotKey> m_systemHotKey;
 };

@@ -9,6 +9,8 @@ TestUser::TestUser(const QString& programFolder)
         m_folder = programFolder;
     }
     m_ctx = std::make_unique<AppContext>(m_folder, Services {m_box, m_dialogs, m_clock});
+    m_ctx->setTrayIcon(&m_tray);
+    m_ctx->setHotKey(&m_hotKey);
 }
 
 void TestUser::loadSettings()

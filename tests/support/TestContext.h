@@ -1,9 +1,11 @@
 #pragma once
 
 #include "startup/AppContext.h"
+#include "support/FakeHotKey.h"
 #include "support/FixedClock.h"
 #include "support/QueuedFileDialog.h"
 #include "support/RecordingMessageBox.h"
+#include "support/RecordingTrayIcon.h"
 
 #include <QTemporaryDir>
 
@@ -22,6 +24,8 @@ public:
     RecordingMessageBox& box() { return m_box; }
     QueuedFileDialog& dialogs() { return m_dialogs; }
     FixedClock& clock() { return m_clock; }
+    RecordingTrayIcon& tray() { return m_tray; }
+    FakeHotKey& hotKey() { return m_hotKey; }
 
     // Loads the settings file as start-up does.
     void loadSettings();
@@ -32,5 +36,7 @@ private:
     RecordingMessageBox m_box;
     QueuedFileDialog m_dialogs;
     FixedClock m_clock;
+    RecordingTrayIcon m_tray;
+    FakeHotKey m_hotKey;
     std::unique_ptr<AppContext> m_ctx;
 };

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/TrayIcon.h"
+
+#include <QList>
+
+// Records every tray operation; tests press its buttons with leftClick and
+// rightClick.
+class RecordingTrayIcon final : public ITrayIcon
+{
+    Q_OBJECT
+
+public:
+    struct Call {
+        Operation operation;
+        int picture;
+        QString tip;
+    };
+
+    void add(int picture, const QString& tip) override;
+    void modify(int picture, const QString& tip) override;
+    void remove() override;
+    bool isAdded() const override { return m_added; }
+    int picture() const override { return m_picture; }
+    QString tip() const override { return m_tip; }
+
+    const QList<Call>& calls() const { return m_calls; }
+    // The pictures the icon showed, in order (add and modify that changed it).
+    QList<int> pictureHistory() const;
+    void clear() { m_calls.clear(); }
+
+    void leftClick(const QPoint& globalPos = QPoint(10, 10)) { Q_EMIT leftClicked(globalPos); }
+    void rightClick(const QPoint& globalPos = QPoint(10, 10)) { Q_EMIT rightClicked(globalPos); }
+
+private:
+    QList<Call> m_calls;
+    bool m_added = false;
+    int m_picture = 0;
+    QString m_tip;
+};
