@@ -12,6 +12,7 @@
 #include "platform/TextFile.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
+#include "DeskFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,37 +34,11 @@ using namespace HotKeyCode;
 
 namespace {
 
-const QString kMe = QStringLiteral("山田太郎");
+const QString kMe = DeskFixture::me();
 
-// A user with one board, so the caption carries the time of the last fill.
-struct Desk {
-    explicit Desk(TestUser& u) : user(u)
-    {
-        const QString share = QDir(u.folder()).filePath(QStringLiteral("share"));
-        QDir().mkpath(share);
-        QDir(u.folder()).mkpath(QStringLiteral("TMP"));
-        const QString board = QDir(share).filePath(QStringLiteral("soumu.iki"));
-        TextFile::writeLines(board, {QuotedCsv::formatTextLine({kMe, QStringLiteral("在席"), QStringLiteral("0"),
-                                                                QStringLiteral("12/09 18:00"), QString(), QString(),
-                                                                QString()})});
-        const QString ban = QDir(share).filePath(QStringLiteral("ban.txt"));
-        TextFile::writeLines(ban, {QStringLiteral("1,\"総務部\",\"%1\"").arg(board)});
-        u.loadSettings();
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(19, ban);
-        ini.store(23, QStringLiteral("20000000000000000000"));
-        ini.store(24, QStringLiteral("20000000000000000000"));
-        ini.store(26, kMe);
-        ini.store(37, QStringLiteral("0"));
-        ini.store(41, QStringLiteral("0"));
-    }
-
-    std::unique_ptr<frmMain> open()
-    {
-        auto w = std::make_unique<frmMain>(user.ctx());
-        w->Form_Load();
-        return w;
-    }
+// The desk of the offscreen tests: the shared fixture and its open messages.
+struct Desk : DeskFixture {
+    using DeskFixture::DeskFixture;
 
     // A received message whose window is open, as the message window leaves it.
     QString openMessage(const QString& number = QStringLiteral("1"))
@@ -72,8 +47,6 @@ struct Desk {
         TextFile::writeLines(path, {QStringLiteral("x")});
         return path;
     }
-
-    TestUser& user;
 };
 
 QAction* action(QWidget* w, const char* name)

@@ -10,6 +10,7 @@
 #include "platform/TrayIcon.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
+#include "DeskFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +35,7 @@
 
 namespace {
 
-const QString kMe = QStringLiteral("山田太郎");
+const QString kMe = DeskFixture::me();
 constexpr int kCtrlAltK = 0x064B;
 constexpr int kCtrlAltJ = 0x064A;
 
@@ -128,44 +129,21 @@ QList<WId> stackingOrder()
     return ids;
 }
 
-struct Desk {
-    explicit Desk(TestUser& u) : user(u)
+// The desk on a real display: the system's tray icon and hot key instead of
+// the doubles, and a window of known place and size.
+struct Desk : DeskFixture {
+    explicit Desk(TestUser& u) : DeskFixture(u)
     {
-        const QString share = QDir(u.folder()).filePath(QStringLiteral("share"));
-        QDir().mkpath(share);
-        QDir(u.folder()).mkpath(QStringLiteral("TMP"));
-        const QString board = QDir(share).filePath(QStringLiteral("soumu.iki"));
-        TextFile::writeLines(board, {QuotedCsv::formatTextLine({kMe, QStringLiteral("在席"), QStringLiteral("0"),
-                                                                QStringLiteral("12/09 18:00"), QString(), QString(),
-                                                                QString()})});
-        const QString ban = QDir(share).filePath(QStringLiteral("ban.txt"));
-        TextFile::writeLines(ban, {QStringLiteral("1,\"総務部\",\"%1\"").arg(board)});
-        u.loadSettings();
         IniFile& ini = u.ctx().iniFile();
-        ini.store(19, ban);
-        ini.store(23, QStringLiteral("20000000000000000000"));
-        ini.store(24, QStringLiteral("20000000000000000000"));
-        ini.store(26, kMe);
-        ini.store(37, QStringLiteral("0"));
-        ini.store(41, QStringLiteral("0"));
         ini.store(42, QStringLiteral("1"));
         ini.store(1, QStringLiteral("3600"));
         ini.store(2, QStringLiteral("6000"));
         ini.store(3, QStringLiteral("1500"));
         ini.store(4, QStringLiteral("1500"));
-        // The system's tray icon and hot key instead of the doubles.
         u.ctx().setTrayIcon(&tray);
         u.ctx().setHotKey(hotKey.get());
     }
 
-    std::unique_ptr<frmMain> open()
-    {
-        auto w = std::make_unique<frmMain>(user.ctx());
-        w->Form_Load();
-        return w;
-    }
-
-    TestUser& user;
     QtTrayIcon tray;
     std::unique_ptr<IGlobalHotKey> hotKey = createGlobalHotKey();
 };
