@@ -9,13 +9,13 @@
 // The mail place and the boards lie in PORLUNE_SHARE_DIR when it is set (a
 // folder on the SMB test mount, tools/smb-rig.sh), else in a local folder.
 
+#include "BenchSupport.h"
 #include "board/BoardAccess.h"
 #include "messaging/MessageFile.h"
 #include "messaging/frmMailSend.h"
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
-#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/QuotedCsv.h"
 #include "platform/TextFile.h"
@@ -34,18 +34,6 @@
 #include <limits>
 
 namespace {
-
-// Counts boxes instead of showing them; any box means the run went wrong.
-class CountingBox final : public IMessageBox
-{
-public:
-    MsgResult show(const MsgBoxRequest& request) override
-    {
-        texts.append(request.text);
-        return defaultAnswer(request);
-    }
-    QStringList texts;
-};
 
 void removeAll(const QString& folder)
 {

@@ -7,12 +7,12 @@
 //
 //   build/bin/bench_marktick [ticks=2000]
 
+#include "BenchSupport.h"
 #include "board/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
-#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "platform/TrayIcon.h"
@@ -26,17 +26,6 @@
 #include <algorithm>
 
 namespace {
-
-class CountingBox final : public IMessageBox
-{
-public:
-    MsgResult show(const MsgBoxRequest& request) override
-    {
-        texts.append(request.text);
-        return defaultAnswer(request);
-    }
-    QStringList texts;
-};
 
 // The tray without a notification area: only the bookkeeping a real one does.
 class SilentTray final : public ITrayIcon
