@@ -346,38 +346,38 @@ bool markOwnRows(AppContext& ctx, const std::function<void(BoardRow&)>& fn)
 
 } // namespace
 
-int Ikifile_Login(AppContext& ctx)
-{
-    const Settings& s = ctx.settings();
-    const bool autoStart = s.intValue(56) == 1;
-    return markOwnRows(ctx, [&](BoardRow& r) {
-               if (autoStart) {
-                   r.destination = s.text(58);
-                   r.expectedReturn = s.text(60);
-               }
-               r.extension = s.text(SettingNo::Extension);
-               r.setTime = SetTimeText(ctx.clock());
-               r.mailAddress = s.text(SettingNo::MailAddress);
-               r.login = QStringLiteral("1");
-           })
-        ? 1
-        : 0;
-}
+namespace {
 
-void Ikifile_Logout(AppContext& ctx, bool endSetChecked)
+// Login and logout differ only in the automatic whereabouts they may set and the
+// login state they leave.
+bool markLoginState(AppContext& ctx, bool setPlace, int destinationSetting, int returnSetting,
+                    const QString& login)
 {
     const Settings& s = ctx.settings();
-    const bool autoExit = s.intValue(57) == 1 && !endSetChecked;
-    markOwnRows(ctx, [&](BoardRow& r) {
-        if (autoExit) {
-            r.destination = s.text(59);
-            r.expectedReturn = s.text(61);
+    return markOwnRows(ctx, [&](BoardRow& r) {
+        if (setPlace) {
+            r.destination = s.text(destinationSetting);
+            r.expectedReturn = s.text(returnSetting);
         }
         r.extension = s.text(SettingNo::Extension);
         r.setTime = SetTimeText(ctx.clock());
         r.mailAddress = s.text(SettingNo::MailAddress);
-        r.login = QStringLiteral("0");
+        r.login = login;
     });
+}
+
+} // namespace
+
+int Ikifile_Login(AppContext& ctx)
+{
+    const bool autoStart = ctx.settings().intValue(56) == 1;
+    return markLoginState(ctx, autoStart, 58, 60, QStringLiteral("1")) ? 1 : 0;
+}
+
+void Ikifile_Logout(AppContext& ctx, bool endSetChecked)
+{
+    const bool autoExit = ctx.settings().intValue(57) == 1 && !endSetChecked;
+    markLoginState(ctx, autoExit, 59, 61, QStringLiteral("0"));
 }
 
 GroupBoxItems Banfile_Read(AppContext& ctx)
