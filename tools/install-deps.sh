@@ -15,7 +15,7 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    if [[ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != *"install ok installed"* ]]; then
         missing+=("$p")
     fi
 done

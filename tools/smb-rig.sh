@@ -125,7 +125,7 @@ do_start() {
     else
         for n in $(seq 2 60); do
             port_busy "127.0.0.$n" && continue
-            if ip -4 addr show dev lo | grep -q " 127.0.0.$n/"; then
+            if [[ "$(ip -4 addr show dev lo)" == *" 127.0.0.$n/"* ]]; then
                 addr="127.0.0.$n"; break
             fi
             if ip addr add "127.0.0.$n/32" dev lo 2>/dev/null; then

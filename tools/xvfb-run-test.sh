@@ -59,13 +59,15 @@ mkdir -p "$XDG_CONFIG_HOME" "$HOME"
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+# Probes read the whole output before matching: with pipefail, "grep -q"
+# quitting early would fail the probe through the writer's SIGPIPE.
+wm_running() { [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]; }
 wait_for 20 "openbox" wm_running
 
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
     --transparent false --tint 0xd0d0d0 --expand true >"$work/trayer.log" 2>&1 &
 pids+=($!)
-tray_running() { xwininfo -root -tree | grep -qi '"panel"\|trayer'; }
+tray_running() { local tree; tree="$(xwininfo -root -tree 2>/dev/null)"; grep -qi '"panel"\|"trayer"' <<<"$tree"; }
 wait_for 20 "trayer" tray_running
 
 echo "xvfb-run-test: display $DISPLAY with openbox and trayer" >&2
