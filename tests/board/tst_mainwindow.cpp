@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
+#include "support/Controls.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -85,15 +86,6 @@ struct Office {
     TestUser& user;
     QString share, board1, board2, board3, banList;
 };
-
-template<typename T>
-T* control(QWidget* w, const char* name)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("control %s not found", name);
-    return c;
-}
 
 QAction* action(QWidget* w, const char* name)
 {

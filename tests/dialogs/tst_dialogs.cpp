@@ -10,6 +10,7 @@
 #include "platform/QuotedCsv.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
+#include "support/Controls.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -30,15 +31,6 @@
 namespace {
 
 const QString kMe = QStringLiteral("山田太郎");
-
-template<typename T>
-T* control(QObject* w, const QString& name)
-{
-    T* c = w->findChild<T*>(name);
-    if (!c)
-        qFatal("control %s not found", qPrintable(name));
-    return c;
-}
 
 void click(QObject* w, const char* name)
 {

@@ -15,6 +15,7 @@
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
 #include "startup/SharedRoutines.h"
+#include "support/Controls.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -48,15 +49,6 @@ const QString kNakamura = QStringLiteral("中村翔太");
 const QString kKobayashi = QStringLiteral("小林美咲");
 const QString kSep = QString(28, u'-');
 const QByteArray kOldLog = "old record\r\n-----------------------------------\r\n";
-
-template<typename T>
-T* control(QObject* w, const QString& name)
-{
-    T* c = w->findChild<T*>(name);
-    if (!c)
-        qFatal("control %s not found", qPrintable(name));
-    return c;
-}
 
 QListWidget* list(QObject* w, int k)
 {
