@@ -174,7 +174,7 @@ bool frmMessage::cmdClose_Click()
     const Settings& s = m_ctx.settings();
     const MessageFile::Receipt kind = m_message.receiptKind();
 
-    if (kind == MessageFile::Receipt::Requested) {
+    if (kind == MessageFile::Receipt::Requested && !m_receiptSent) {
         MessageFile receipt;
         receipt.addressees = MessageFile::addresseeLine({m_message.sender});
         receipt.sender = s.text(26);
@@ -194,6 +194,7 @@ bool frmMessage::cmdClose_Click()
         // used as a file name does not.
         if (!r.refused && !r.allDelivered())
             return false;
+        m_receiptSent = true;
     }
 
     if (kind != MessageFile::Receipt::IsReceipt && chkLog->isChecked()) {

@@ -46,6 +46,9 @@ private:
     MessageFile m_message;
     QStringList m_shownLines;
     bool m_mayClose = false;
+    // The receipt went out on an earlier try whose log write failed: closing
+    // again must not send a second one.
+    bool m_receiptSent = false;
 
     QPlainTextEdit* txtMemo = nullptr;
     QPushButton* cmdHide = nullptr;

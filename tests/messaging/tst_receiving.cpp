@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -197,6 +199,47 @@ private Q_SLOTS:
         QCOMPARE(main.messageWindows().size(), 1);
         QCOMPARE(main.messageWindows().first()->shownText(), QStringLiteral("まだ読んでいない\r\n"));
         main.messageWindows().first()->unloadQuietly();
+    }
+
+    void receiptGoesOutOnceWhenTheLogFailsAtFirst()
+    {
+        QTemporaryDir mail;
+        Person a(QStringLiteral("Taro"), mail.path());
+        Person b(QStringLiteral("Hanako"), mail.path());
+        a.send(QStringLiteral("Hanako"), QStringLiteral("確認をお願いします"), false, true);
+        b.main->Timer1_Shori();
+        frmMessage* w = b.main->messageWindows().value(0);
+        QVERIFY(w);
+
+        // The log has room for what it holds and not one byte more.
+        const QString log = b.user.ctx().settings().text(32);
+        const QByteArray held = QByteArray("x\r\n").repeated(16 * 1024);
+        QCOMPARE(Fs::writeBytes(log, held), 0);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = old;
+        tight.rlim_cur = rlim_t(held.size());
+        setrlimit(RLIMIT_FSIZE, &tight);
+        const bool closedFirst = w->cmdClose_Click();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(!closedFirst);
+        QCOMPARE(b.user.box().shown().size(), 1);
+        QVERIFY(b.user.box().shown()[0].text.startsWith(QStringLiteral("(frmMessage_cmdClose_Click") + log));
+        QVERIFY(Fs::isFile(b.path(QStringLiteral("TMP/TMPHanako.1"))));
+        QCOMPARE(Fs::list(mail.path(), QStringLiteral("Taro.*")), QStringList {QStringLiteral("Taro.001")});
+
+        // Closing again logs the message; the receipt already went out.
+        QVERIFY(w->cmdClose_Click());
+        QCOMPARE(Fs::list(mail.path(), QStringLiteral("Taro.*")), QStringList {QStringLiteral("Taro.001")});
+        QVERIFY(!Fs::exists(b.path(QStringLiteral("TMP/TMPHanako.1"))));
+        const QByteArray bytes = Fs::readBytes(log);
+        QVERIFY(bytes.startsWith(held));
+        const MessageLog::ParseResult parsed = MessageLog::parse(bytes.mid(held.size()));
+        QCOMPARE(parsed.records.size(), 1);
+        QCOMPARE(parsed.records.sender(0), QStringLiteral("Taro"));
     }
 
     void sealWithoutOwnPasswordOpensAtOnce()
