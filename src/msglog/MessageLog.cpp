@@ -479,6 +479,16 @@ QStringList textLines(const QString& text)
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t.split(u'\n');
 }
+
+// A header value on one line: a received message's sender and send time come
+// from a file anybody can drop, and a line break in them would plant lines (a
+// separator, a header) of their own in the log.
+QString oneLine(QString value)
+{
+    value.remove(u'\r');
+    value.remove(u'\n');
+    return value;
+}
 } // namespace
 
 QStringList sentRecord(const QStringList& addressees, const QString& text, const QString& sender,
@@ -486,19 +496,19 @@ QStringList sentRecord(const QStringList& addressees, const QString& text, const
 {
     QString to = toPrefix();
     for (const QString& a : addressees)
-        to += a + u',';
+        to += oneLine(a) + u',';
     QStringList lines {to, QString()};
     lines += textLines(text);
-    lines << QString() << fromPrefix() + sender + u' ' + dateTime << separator();
+    lines << QString() << fromPrefix() + oneLine(sender) + u' ' + oneLine(dateTime) << separator();
     return lines;
 }
 
 QStringList receivedRecord(const QString& sender, const QString& sendDateTime, const QString& text,
                            const QString& ownName)
 {
-    QStringList lines {fromPrefix() + sender + u'(' + sendDateTime + u')', QString()};
+    QStringList lines {fromPrefix() + oneLine(sender) + u'(' + oneLine(sendDateTime) + u')', QString()};
     lines += textLines(text);
-    lines << QString() << toPrefix() + ownName << separator();
+    lines << QString() << toPrefix() + oneLine(ownName) << separator();
     return lines;
 }
 

@@ -198,6 +198,40 @@ private Q_SLOTS:
         QCOMPARE(parse(Fs::readBytes(path)).records.size(), 2);
     }
 
+    // Sender and send time come from a message file anybody can put into the
+    // mail place: a line break in them must not start lines of its own.
+    void receivedHeaderStaysOneLine_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("sentAt");
+        QTest::addColumn<QString>("storedSender");
+        QTest::newRow("separator and addressee in the sender")
+            << QStringLiteral("Taro\r\n") + kSep + QStringLiteral("\r\n宛先：偽") << QStringLiteral("2006/06/14 09:06:00")
+            << QStringLiteral("Taro") + kSep + QStringLiteral("宛先：偽");
+        QTest::newRow("separator in the send time")
+            << QStringLiteral("Taro") << QStringLiteral("2006/06/14 09:06:00\n") + kSep + QStringLiteral("\r")
+            << QStringLiteral("Taro");
+    }
+    void receivedHeaderStaysOneLine()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, sentAt);
+        QFETCH(QString, storedSender);
+        TestUser u;
+        u.loadSettings();
+        const QString path = u.ctx().settings().text(32);
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        QVERIFY(appendRecord(u.ctx(), receivedRecord(sender, sentAt, QStringLiteral("はい"), QStringLiteral("山田")),
+                             QStringLiteral("(frmMessage_cmdClose_Click")));
+        const ParseResult r = parse(Fs::readBytes(path));
+        QCOMPARE(r.lineCount, 6);
+        QCOMPARE(r.records.size(), 1);
+        QCOMPARE(r.records.sender(0), storedSender);
+        QCOMPARE(r.records.date(0), QStringLiteral("20060614"));
+        QCOMPARE(r.records.addressees(0), QStringLiteral("山田"));
+        QCOMPARE(r.records.text(0), QStringLiteral("\r\nはい\r\n\r\n"));
+    }
+
     void emptyTextHasNoTextLines()
     {
         const QStringList lines = sentRecord({QStringLiteral("A")}, QString(), QStringLiteral("B"),
