@@ -535,6 +535,15 @@ bool appendRecord(AppContext& ctx, const QStringList& lines, const QString& proc
         bytes += "\r\n";
     }
     const qint64 sizeBefore = Fs::length(path);
+    // A log whose last line has no line break (an editor dropped it, or a
+    // write was cut short) would swallow the first appended line: a separator
+    // there would stop ending its record. End that line first.
+    if (sizeBefore > 0) {
+        QFile f(path);
+        char last = '\n';
+        if (f.open(QIODevice::ReadOnly) && f.seek(sizeBefore - 1) && f.getChar(&last) && last != '\n')
+            bytes.prepend(last == '\r' ? "\n" : "\r\n");
+    }
     if (const int err = Fs::appendBytes(path, bytes)) {
         // Half a record would end in the next one's separator: take it back.
         if (sizeBefore >= 0)

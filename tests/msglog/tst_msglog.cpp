@@ -232,6 +232,43 @@ private Q_SLOTS:
         QCOMPARE(r.records.text(0), QStringLiteral("\r\nはい\r\n\r\n"));
     }
 
+    // A log saved by an editor that drops the last line break: the record
+    // appended next must not run into that last line.
+    void appendAfterALastLineWithoutBreak_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("plain") << false;
+        QTest::newRow("locked") << true;
+    }
+    void appendAfterALastLineWithoutBreak()
+    {
+        QFETCH(bool, locked);
+        TestUser u;
+        u.loadSettings();
+        const QString path = u.ctx().settings().text(32);
+        QStringList lines = receivedRecord(QStringLiteral("花子"), QStringLiteral("2006/06/14 09:06:00"),
+                                           QStringLiteral("一通目"), QStringLiteral("山田"));
+        if (locked) {
+            lines.prepend(QString());
+            lines.prepend(lockMarker());
+            for (QString& line : lines)
+                line = Text_Scramble(line, 1);
+        }
+        QByteArray bytes = crlf(lines);
+        bytes.chop(2);
+        QCOMPARE(Fs::writeBytes(path, bytes), 0);
+        QVERIFY(appendRecord(u.ctx(), sentRecord({QStringLiteral("花子")}, QStringLiteral("二通目"), QStringLiteral("山田"),
+                                                 QStringLiteral("2006/06/14 09:07:00")),
+                             QStringLiteral("(frmMailSend_cmdSend_Click")));
+        const ParseResult r = parse(Fs::readBytes(path));
+        QCOMPARE(r.locked, locked);
+        QVERIFY(!r.unreadableLine);
+        QCOMPARE(r.records.size(), 2);
+        QCOMPARE(r.records.text(0), QStringLiteral("\r\n一通目\r\n\r\n"));
+        QCOMPARE(r.records.addressees(1), QStringLiteral("花子"));
+        QCOMPARE(r.records.text(1), QStringLiteral("\r\n二通目\r\n\r\n"));
+    }
+
     void emptyTextHasNoTextLines()
     {
         const QStringList lines = sentRecord({QStringLiteral("A")}, QString(), QStringLiteral("B"),
