@@ -1,6 +1,7 @@
 #include "messaging/frmMessage.h"
 
 #include "board/frmMain.h"
+#include "messaging/MailNames.h"
 #include "messaging/MessageSender.h"
 #include "messaging/frmPassIn.h"
 #include "msglog/MessageLog.h"
@@ -121,10 +122,12 @@ frmMessage::frmMessage(AppContext& ctx, frmMain& main, const QString& fileName)
         chkLog->hide();
         setWindowTitle(kOpen + m_message.sender + kClose + QStringLiteral("がメッセージを受信しました(")
                        + m_message.sentAt + u')');
-        // The confirmed message leaves the list of messages not yet read.
+        // The confirmed message leaves the list of messages not yet read. The
+        // sender's name comes from the file: one that cannot be a file name
+        // (a path) never names an "RCV" file.
         const QString rcv = Paths::join(Paths::join(ctx.programFolder(), QStringLiteral("RCV")),
                                         QStringLiteral("RCV") + m_message.sender + u'.' + lblMailID->text());
-        if (Fs::isFile(rcv))
+        if (MailNames::isUsableName(m_message.sender) && Fs::isFile(rcv))
             Fs::remove(rcv);
     } else {
         setWindowTitle(kOpen + m_message.sender + kClose + QStringLiteral("からのメッセージ(") + m_message.sentAt

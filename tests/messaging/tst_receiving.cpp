@@ -242,6 +242,26 @@ private Q_SLOTS:
         QCOMPARE(parsed.records.sender(0), QStringLiteral("Taro"));
     }
 
+    void receiptFromANameWithAPathRemovesNothingOutsideRcv()
+    {
+        QTemporaryDir mail;
+        Person a(QStringLiteral("Taro"), mail.path());
+        // A receipt whose sender field walks out of "RCV".
+        MessageFile forged;
+        forged.addressees = MessageFile::addresseeLine({QStringLiteral("Taro")});
+        forged.sender = QStringLiteral("x/../../victim");
+        forged.sentAt = QStringLiteral("2006/06/14 09:10:00");
+        forged.receipt = QStringLiteral("2");
+        forged.mailId = QStringLiteral("7");
+        QCOMPARE(Fs::writeBytes(QDir(mail.path()).filePath(QStringLiteral("Taro.001")), MessageFormat::encode(forged)), 0);
+        QVERIFY(QDir(a.path(QStringLiteral("RCV"))).mkdir(QStringLiteral("RCVx")));
+        QCOMPARE(Fs::writeBytes(a.path(QStringLiteral("victim.7")), "keep"), 0);
+
+        a.main->Timer1_Shori();
+        QCOMPARE(a.main->messageWindows().size(), 1);
+        QCOMPARE(Fs::readBytes(a.path(QStringLiteral("victim.7"))), QByteArray("keep"));
+    }
+
     void sealWithoutOwnPasswordOpensAtOnce()
     {
         QTemporaryDir mail;
