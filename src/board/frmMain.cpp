@@ -48,6 +48,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Grid columns: header, width setting, shown-flag setting.
@@ -682,11 +684,18 @@ void frmMain::Timer1_Shori()
     const Mailbox box(m_ctx);
     const QString tmp = box.tmpFolderPath();
     for (const QString& name : box.inboxFiles()) {
+        const QString inboxPath = m_ctx.programPath(name);
+        // A file whose move to "TMP" failed stays in the inbox with its window
+        // open; showing it again would answer its receipt twice.
+        const QList<frmMessage*> open = messageWindows();
+        if (std::any_of(open.begin(), open.end(), [&](frmMessage* w) { return w->filePath() == inboxPath; }))
+            continue;
         auto* w = new frmMessage(m_ctx, *this, name);
         connect(w, &frmMessage::closed, this, [this](frmMessage* closed) { m_messages.removeAll(closed); });
         w->show();
         m_messages.append(w);
-        Mailbox::moveNoReplace(m_ctx.programPath(name), Paths::join(tmp, QStringLiteral("TMP") + name));
+        if (Mailbox::moveNoReplace(inboxPath, Paths::join(tmp, QStringLiteral("TMP") + name)) != 0)
+            w->setFilePath(inboxPath);
         SharedClaim::waitLettingEventsRun(100);
     }
     m_polling = false;

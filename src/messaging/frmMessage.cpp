@@ -216,6 +216,16 @@ bool frmMessage::cmdClose_Click()
     return true;
 }
 
+QString frmMessage::filePath() const
+{
+    return lblFileName->text();
+}
+
+void frmMessage::setFilePath(const QString& path)
+{
+    lblFileName->setText(path);
+}
+
 void frmMessage::unloadQuietly()
 {
     m_mayClose = true;

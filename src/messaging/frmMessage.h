@@ -30,6 +30,11 @@ public:
     // and the message is shown again at the next start.
     void unloadQuietly();
 
+    // Where the message's file is: "TMP" once moved there, the inbox when the
+    // move failed. Closing removes the file there, and a poll passes over it.
+    QString filePath() const;
+    void setFilePath(const QString& path);
+
     const MessageFile& message() const { return m_message; }
     QString shownText() const;
     bool sealedNow() const;

@@ -242,6 +242,29 @@ private Q_SLOTS:
         QCOMPARE(parsed.records.sender(0), QStringLiteral("Taro"));
     }
 
+    void messageThatCannotMoveToTmpIsShownOnce()
+    {
+        QTemporaryDir mail;
+        Person a(QStringLiteral("Taro"), mail.path());
+        Person b(QStringLiteral("Hanako"), mail.path());
+        a.send(QStringLiteral("Hanako"), QStringLiteral("受領確認つき"), false, true);
+        // No "TMP" folder: the move out of the inbox fails.
+        QVERIFY(QDir(b.path(QStringLiteral("TMP"))).removeRecursively());
+
+        b.main->Timer1_Shori();
+        b.main->Timer1_Shori();
+        QCOMPARE(b.main->messageWindows().size(), 1);
+        frmMessage* w = b.main->messageWindows().first();
+        QCOMPARE(w->filePath(), b.path(QStringLiteral("Hanako.1")));
+        QVERIFY(Fs::isFile(w->filePath()));
+
+        QVERIFY(w->cmdClose_Click());
+        QVERIFY(!Fs::exists(b.path(QStringLiteral("Hanako.1"))));
+        b.main->Timer1_Shori();
+        QCOMPARE(b.main->messageWindows().size(), 0);
+        QCOMPARE(Fs::list(mail.path(), QStringLiteral("Taro.*")), QStringList {QStringLiteral("Taro.001")});
+    }
+
     void receiptFromANameWithAPathRemovesNothingOutsideRcv()
     {
         QTemporaryDir mail;
