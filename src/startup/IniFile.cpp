@@ -121,6 +121,10 @@ bool IniFile::Inifile_Read()
         const int len = p[2] | p[3] << 8;
         if (!Settings::definition(number) || len > MaxValueBytes || pos + 4 + len > bytes.size())
             continue;
+        // Every write goes to the record at the setting's own position: a copy
+        // found anywhere else is older and must not undo a later change.
+        if (found[std::size_t(number)] && foundAt[std::size_t(number)] == number)
+            continue;
         const QByteArray value(bytes.constData() + pos + 4, len);
         if (m_settings.setFromStored(number, Sjis::decode(value))) {
             found[std::size_t(number)] = true;

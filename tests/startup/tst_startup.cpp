@@ -124,6 +124,35 @@ private Q_SLOTS:
         QCOMPARE(Fs::readBytes(u.ctx().settingsPath()), after);
     }
 
+    void aChangeIsNotUndoneByAnOlderCopyElsewhere_data()
+    {
+        QTest::addColumn<int>("stalePosition");
+        QTest::newRow("in a gap") << 77;
+        QTest::newRow("past the last setting") << 110;
+        QTest::newRow("before its own position") << 3;
+    }
+
+    void aChangeIsNotUndoneByAnOlderCopyElsewhere()
+    {
+        QFETCH(int, stalePosition);
+        TestUser u;
+        u.loadSettings();
+        // An older record of setting 5 left at another position, then a change
+        // written where every write goes.
+        QByteArray file = Fs::readBytes(u.ctx().settingsPath());
+        file.resize(qMax<qsizetype>(file.size(), stalePosition * 128), '\0');
+        file.replace((stalePosition - 1) * 128, 128, IniFile::encodeRecord(5, "123"));
+        QCOMPARE(Fs::writeBytes(u.ctx().settingsPath(), file), 0);
+        QVERIFY(u.ctx().iniFile().Inifile_Write(5, QStringLiteral("500")));
+
+        for (int start = 0; start < 2; ++start) {
+            TestUser again(u.folder());
+            again.loadSettings();
+            QCOMPARE(again.ctx().settings().realValue(5), 500.0);
+            QCOMPARE(recordAt(Fs::readBytes(u.ctx().settingsPath()), 5).value, QStringLiteral("500"));
+        }
+    }
+
     void valuesRoundTripThroughTheFile_data()
     {
         QTest::addColumn<int>("number");
