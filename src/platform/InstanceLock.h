@@ -6,8 +6,9 @@
 
 class QLockFile;
 
-// One running copy per program folder. The lock file names the holder's process
-// and host, so a lock left by a crashed copy is taken over at the next start.
+// One running copy per program folder on this machine. The lock file names the
+// holder's process and machine, so a lock left by a crashed copy is taken over
+// at the next start; one written on another machine does not refuse a start.
 class InstanceLock
 {
 public:
@@ -24,5 +25,6 @@ public:
     static QString lockFileName();
 
 private:
+    QString m_path;
     std::unique_ptr<QLockFile> m_lock;
 };
