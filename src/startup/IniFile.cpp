@@ -187,8 +187,25 @@ bool IniFile::Inifile_Write(int number, const QString& value)
     return true;
 }
 
+bool IniFile::checkStorable(const QString& value)
+{
+    // Round trip, not just "encodable": a JIS form such as 〜 comes back as its
+    // code-page form, which names another file.
+    const QByteArray bytes = Sjis::encode(value);
+    int err = 0;
+    if (Sjis::decode(bytes) != value)
+        err = EILSEQ;
+    else if (bytes.size() > MaxValueBytes)
+        err = EOVERFLOW;
+    if (err)
+        reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
+    return err == 0;
+}
+
 bool IniFile::store(int number, const QString& storedValue)
 {
+    if (!checkStorable(storedValue))
+        return false;
     m_settings.setFromStored(number, storedValue);
     return Inifile_Write(number, storedValue);
 }
