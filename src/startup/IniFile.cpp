@@ -133,17 +133,26 @@ bool IniFile::Inifile_Read()
         }
     }
 
+    // After the first failed write (a full disk) nothing more is written, but
+    // every missing setting still gets its default in memory: zero colours,
+    // flags and intervals would leave the copy unusable until the next start.
+    bool writable = true;
+    auto write = [&](int number, const QByteArray& value) {
+        if (!writable)
+            return;
+        if (const int err = writeRecord(fd.get(), number, value)) {
+            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
+            writable = false;
+        }
+    };
+
     // A setting found away from its own position goes back there first: the
     // default of a missing setting written below may land on the record that
     // held it, and the value would be gone at the next start.
     for (const SettingDef& d : Settings::definitions()) {
         const auto k = std::size_t(d.number);
-        if (!found[k] || foundAt[k] == d.number)
-            continue;
-        if (const int err = writeRecord(fd.get(), d.number, raw[k])) {
-            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
-            return true;
-        }
+        if (found[k] && foundAt[k] != d.number)
+            write(d.number, raw[k]);
     }
 
     for (const SettingDef& d : Settings::definitions()) {
@@ -154,10 +163,7 @@ bool IniFile::Inifile_Read()
         const QByteArray value = Sjis::encode(def);
         if (value.size() > MaxValueBytes)
             continue; // the start-up sequence refuses such a program folder first
-        if (const int err = writeRecord(fd.get(), d.number, value)) {
-            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
-            break;
-        }
+        write(d.number, value);
     }
     fd.close();
     return true;

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
 #include <map>
+#include <sys/resource.h>
 
 namespace {
 
@@ -255,6 +257,27 @@ private Q_SLOTS:
         TestUser again(u.folder());
         again.loadSettings();
         QCOMPARE(again.ctx().settings().text(25), password);
+    }
+
+    void fullDiskAtFirstStartStillHoldsEveryDefault()
+    {
+        TestUser u;
+        // The file system takes the first 40 records only (a full disk or quota).
+        struct rlimit saved;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 40 * 128;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        u.loadSettings();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(u.box().texts(), QStringList {QStringLiteral("(Inifile_Write)") + u.ctx().settingsPath()
+                                               + QStringLiteral(" write error! err code = ") + QString::number(EFBIG)});
+        QCOMPARE(Fs::length(u.ctx().settingsPath()), 40 * 128);
+        for (const SettingDef& d : Settings::definitions())
+            QCOMPARE(u.ctx().settings().storedText(d.number), u.ctx().iniFile().defaultText(d.number));
     }
 
     void unopenableFileLeavesEverySettingEmpty()
