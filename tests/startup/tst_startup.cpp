@@ -384,12 +384,27 @@ private Q_SLOTS:
         QCOMPARE(c.run(), StartupSequence::Outcome::ShowMain);
     }
 
-    void folderTooLongForItsOwnSettingsIsRefused()
+    void folderItsOwnSettingsCannotHoldIsRefused_data()
     {
+        QTest::addColumn<QString>("part");      // added to the folder until it is long enough
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("because");
+        QTest::newRow("too long") << QStringLiteral("/長いフォルダ") << 114 << QStringLiteral("長すぎる");
+        QTest::newRow("a letter Shift-JIS lacks") << QStringLiteral("/café") << 1 << QStringLiteral("Shift-JIS");
+        QTest::newRow("wave dash typed on Linux") << QStringLiteral("/本社〜支社") << 1 << QStringLiteral("Shift-JIS");
+    }
+
+    void folderItsOwnSettingsCannotHoldIsRefused()
+    {
+        QFETCH(QString, part);
+        QFETCH(int, length);
+        QFETCH(QString, because);
         QTemporaryDir base;
         QString folder = base.path();
-        while (Sjis::encodedLength(folder) < 114)
-            folder += QStringLiteral("/長いフォルダ");
+        while (Sjis::encodedLength(folder) < length)
+            folder += part;
+        if (!folder.endsWith(part))
+            folder += part;
         QVERIFY(QDir().mkpath(folder));
         RecordingMessageBox box;
         QueuedFileDialog dialogs;
@@ -398,6 +413,7 @@ private Q_SLOTS:
         QCOMPARE(s.run(), StartupSequence::Outcome::FolderRefused);
         QCOMPARE(box.shown().size(), 1);
         QVERIFY(box.shown()[0].text.contains(folder));
+        QVERIFY(box.shown()[0].text.contains(because));
         QVERIFY(!Fs::exists(QDir(folder).filePath(QStringLiteral("Porlune.INI"))));
     }
 
