@@ -226,6 +226,7 @@ private Q_SLOTS:
             QCOMPARE(control<QLineEdit>(&pass, QStringLiteral("txtPass1"))->maxLength(), 8);
         }
         QCOMPARE(control<QLineEdit>(&user, QStringLiteral("txtPass"))->text(), QStringLiteral("abc123"));
+        QCOMPARE(control<QLineEdit>(&user, QStringLiteral("txtPass"))->displayText(), QStringLiteral("******"));
         QCOMPARE(u.ctx().settings().text(25), QString()); // stored only with 設定
         control<QLineEdit>(&user, QStringLiteral("txtName"))->clear();
         click(&user, "cmdSettei");
@@ -238,6 +239,7 @@ private Q_SLOTS:
         frmPass pass(u.ctx(), user);
         QVERIFY(!control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->isHidden());
         control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->setText(QStringLiteral("wrong"));
+        QCOMPARE(control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->displayText(), QStringLiteral("*****"));
         click(&pass, "cmdHenko");
         QCOMPARE(u.box().shown().last().text, QStringLiteral("元のパスワードに正しいパスワードを入力してください"));
         QCOMPARE(u.box().shown().last().title, QStringLiteral("パスワードが違います"));
