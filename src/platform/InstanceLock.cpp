@@ -8,14 +8,19 @@
 
 namespace {
 
-// True when the lock file names a holder on another machine: its machine
-// identity, or its host name where no identity was written.
-bool heldOnAnotherMachine(const QString& lockPath)
+// True when the lock file names no holder this machine can look for: one on
+// another machine (by its machine identity, or its host name where no identity
+// was written), or none at all (a file left empty or damaged).
+bool holderUnknownHere(const QString& lockPath)
 {
     QFile f(lockPath);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QList<QByteArray> lines = f.read(4096).split('\n');
+    bool isPid = false;
+    lines.value(0).trimmed().toLongLong(&isPid);
+    if (!isPid)
+        return true;
     const QByteArray machineId = lines.value(3).trimmed();
     if (!machineId.isEmpty())
         return machineId != QSysInfo::machineUniqueId();
@@ -46,13 +51,15 @@ bool InstanceLock::tryAcquire()
         return true;
     if (m_lock->tryLock(0))
         return true;
-    // Only a copy on this machine counts as running. A lock written on another
-    // machine (a program folder on a file server, left by a crash there or by
-    // a system since reinstalled) can never be seen to go stale from here and
-    // would refuse every start for good.
-    if (m_lock->error() != QLockFile::LockFailedError || !heldOnAnotherMachine(m_path))
+    // A lock whose holder cannot be looked for here (written on another machine
+    // for a program folder on a file server, left by a crash there or by a
+    // system since reinstalled, or a file left empty by a power cut) would
+    // otherwise refuse every start for good. It is removed only when no process
+    // holds the file lock that every live holder keeps on it.
+    if (m_lock->error() != QLockFile::LockFailedError || !holderUnknownHere(m_path))
         return false;
-    m_lock->removeStaleLockFile();
+    if (!m_lock->removeStaleLockFile())
+        return false;
     return m_lock->tryLock(0);
 }
 

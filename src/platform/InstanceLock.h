@@ -6,9 +6,10 @@
 
 class QLockFile;
 
-// One running copy per program folder on this machine. The lock file names the
-// holder's process and machine, so a lock left by a crashed copy is taken over
-// at the next start; one written on another machine does not refuse a start.
+// One running copy per program folder. The lock file names the holder's process
+// and machine, so a lock left by a crashed copy is taken over at the next start;
+// one that names no holder to be found here is taken over when no live process
+// keeps its file lock.
 class InstanceLock
 {
 public:

@@ -335,6 +335,23 @@ private Q_SLOTS:
         QVERIFY(next.tryAcquire());
     }
 
+    void lockNamingNoHolder()
+    {
+        // A lock file left empty (a power cut right after the start that made
+        // it) is taken over; one emptied under a live holder is not.
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(InstanceLock::lockFileName());
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        InstanceLock first(dir.path());
+        QVERIFY(first.tryAcquire());
+
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        InstanceLock second(dir.path());
+        QVERIFY(!second.tryAcquire());
+        QVERIFY(first.isHeld());
+        QVERIFY(Fs::exists(path));
+    }
+
     void lockWrittenOnAnotherMachine_data()
     {
         // What the lock file says of its holder: a process that is alive here,
