@@ -64,6 +64,9 @@ bool frmFilePath::chooseSharedList(int setting, QLabel* label, const QString& fi
         m_ctx.msgBox().stop(QStringLiteral("指定されたファイルは存在しませんでした"), QStringLiteral("ファイルがありません"));
         return false;
     }
+    // A path the settings file cannot hold would point elsewhere at the next start.
+    if (!m_ctx.iniFile().checkStorable(chosen.trimmed()))
+        return false;
     label->setText(chosen);
     m_ctx.iniFile().store(setting, chosen.trimmed());
     return true;
@@ -100,6 +103,8 @@ void frmFilePath::cmdMail_Click()
         return;
     while (folder.size() > 1 && folder.endsWith(Paths::separator))
         folder.chop(1);
+    if (!m_ctx.iniFile().checkStorable(folder))
+        return;
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical == QFileInfo(m_ctx.programFolder()).canonicalFilePath() || folder == m_ctx.programFolder()) {
         m_ctx.msgBox().stop(QStringLiteral("Porluneのインストール先と同じフォルダは選択出来ません"),

@@ -44,6 +44,9 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
                                                            toQtFilter(filter));
     if (chosen.isEmpty())
         return;
+    // A path the settings file cannot hold would point elsewhere at the next start.
+    if (!m_ctx.iniFile().checkStorable(chosen.trimmed()))
+        return;
     if (!Fs::isFile(chosen)) {
         // Appending nothing creates the file and never empties one that appeared meanwhile.
         if (const int err = Fs::appendBytes(chosen, QByteArray())) {

@@ -25,6 +25,7 @@ frmPass::frmPass(AppContext& ctx, frmUser& user)
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("txtPass%1").arg(k));
         edit->setEchoMode(QLineEdit::Password);
+        edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // one "*" per character
         edit->setMaxLength(8);
         auto* hint = new QLabel(QStringLiteral("(半角英数8文字以内)"), this);
         grid->addWidget(caption, k, 0);

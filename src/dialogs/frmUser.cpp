@@ -27,6 +27,7 @@ frmUser::frmUser(AppContext& ctx, frmMain& main)
     txtName = edit("txtName");
     txtPass = edit("txtPass");
     txtPass->setEchoMode(QLineEdit::Password);
+    txtPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // one "*" per character
     txtPass->setMaxLength(8);
     txtPass->setReadOnly(true); // filled through "入力"
     txtNaisen = edit("txtNaisen");

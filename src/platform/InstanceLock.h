@@ -7,7 +7,9 @@
 class QLockFile;
 
 // One running copy per program folder. The lock file names the holder's process
-// and host, so a lock left by a crashed copy is taken over at the next start.
+// and machine, so a lock left by a crashed copy is taken over at the next start;
+// one that names no holder to be found here is taken over when no live process
+// keeps its file lock.
 class InstanceLock
 {
 public:
@@ -24,5 +26,6 @@ public:
     static QString lockFileName();
 
 private:
+    QString m_path;
     std::unique_ptr<QLockFile> m_lock;
 };

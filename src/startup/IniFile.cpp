@@ -121,6 +121,10 @@ bool IniFile::Inifile_Read()
         const int len = p[2] | p[3] << 8;
         if (!Settings::definition(number) || len > MaxValueBytes || pos + 4 + len > bytes.size())
             continue;
+        // Every write goes to the record at the setting's own position: a copy
+        // found anywhere else is older and must not undo a later change.
+        if (found[std::size_t(number)] && foundAt[std::size_t(number)] == number)
+            continue;
         const QByteArray value(bytes.constData() + pos + 4, len);
         if (m_settings.setFromStored(number, Sjis::decode(value))) {
             found[std::size_t(number)] = true;
@@ -129,17 +133,26 @@ bool IniFile::Inifile_Read()
         }
     }
 
+    // After the first failed write (a full disk) nothing more is written, but
+    // every missing setting still gets its default in memory: zero colours,
+    // flags and intervals would leave the copy unusable until the next start.
+    bool writable = true;
+    auto write = [&](int number, const QByteArray& value) {
+        if (!writable)
+            return;
+        if (const int err = writeRecord(fd.get(), number, value)) {
+            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
+            writable = false;
+        }
+    };
+
     // A setting found away from its own position goes back there first: the
     // default of a missing setting written below may land on the record that
     // held it, and the value would be gone at the next start.
     for (const SettingDef& d : Settings::definitions()) {
         const auto k = std::size_t(d.number);
-        if (!found[k] || foundAt[k] == d.number)
-            continue;
-        if (const int err = writeRecord(fd.get(), d.number, raw[k])) {
-            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
-            return true;
-        }
+        if (found[k] && foundAt[k] != d.number)
+            write(d.number, raw[k]);
     }
 
     for (const SettingDef& d : Settings::definitions()) {
@@ -150,10 +163,7 @@ bool IniFile::Inifile_Read()
         const QByteArray value = Sjis::encode(def);
         if (value.size() > MaxValueBytes)
             continue; // the start-up sequence refuses such a program folder first
-        if (const int err = writeRecord(fd.get(), d.number, value)) {
-            reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
-            break;
-        }
+        write(d.number, value);
     }
     fd.close();
     return true;
@@ -183,8 +193,25 @@ bool IniFile::Inifile_Write(int number, const QString& value)
     return true;
 }
 
+bool IniFile::checkStorable(const QString& value)
+{
+    // Round trip, not just "encodable": a JIS form such as 〜 comes back as its
+    // code-page form, which names another file.
+    const QByteArray bytes = Sjis::encode(value);
+    int err = 0;
+    if (Sjis::decode(bytes) != value)
+        err = EILSEQ;
+    else if (bytes.size() > MaxValueBytes)
+        err = EOVERFLOW;
+    if (err)
+        reportFileError(m_box, QStringLiteral("(Inifile_Write)"), m_path, FileErrorKind::Write, err);
+    return err == 0;
+}
+
 bool IniFile::store(int number, const QString& storedValue)
 {
+    if (!checkStorable(storedValue))
+        return false;
     m_settings.setFromStored(number, storedValue);
     return Inifile_Write(number, storedValue);
 }

@@ -29,8 +29,13 @@ public:
     bool Inifile_Write(int number, const QString& value);
 
     // Sets the in-memory value from its stored text and writes it: what a dialog
-    // does for each setting it saves.
+    // does for each setting it saves. A value the file cannot hold as it is is
+    // refused first (see checkStorable) and changes nothing.
     bool store(int number, const QString& storedValue);
+    // False, after the write-error report, when value would not come back as it
+    // is: over 124 bytes (EOVERFLOW) or with a character that Shift-JIS lacks or
+    // stores in another form (EILSEQ). Dialogs ask before they change anything.
+    bool checkStorable(const QString& value);
     // Writes the in-memory value back.
     bool writeBack(int number);
 

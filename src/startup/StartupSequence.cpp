@@ -29,6 +29,13 @@ bool StartupSequence::folderFits(const QString& programFolder)
     return true;
 }
 
+bool StartupSequence::folderEncodable(const QString& programFolder)
+{
+    // Round trip: a JIS form such as 〜 is stored as its code-page form, which
+    // names another folder.
+    return Sjis::decode(Sjis::encode(programFolder)) == programFolder;
+}
+
 StartupSequence::Outcome StartupSequence::run()
 {
     m_lock = std::make_unique<InstanceLock>(m_programFolder);
@@ -38,8 +45,16 @@ StartupSequence::Outcome StartupSequence::run()
         return Outcome::AlreadyRunning;
     }
 
-    // A default path cut to fit its record would point somewhere else: refuse
-    // the folder instead.
+    // A default path cut to fit its record, or stored with "?" for a letter
+    // Shift-JIS lacks, would point somewhere else from the next start on:
+    // refuse the folder instead.
+    if (!folderEncodable(m_programFolder)) {
+        m_services.msgBox.show({QStringLiteral("プログラムフォルダのパスにShift-JISで表せない文字が含まれるため起動できません。\n"
+                                               "英数字と日本語だけのパスのフォルダにPorluneを置いてください。\n")
+                                    + m_programFolder,
+                                appTitle(), MsgIcon::Stop, MsgButtons::Ok});
+        return Outcome::FolderRefused;
+    }
     if (!folderFits(m_programFolder)) {
         m_services.msgBox.show({QStringLiteral("プログラムフォルダのパスが長すぎるため起動できません。\n"
                                                "パスが124バイト以内に収まるフォルダにPorluneを置いてください。\n")

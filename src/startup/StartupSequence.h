@@ -30,6 +30,8 @@ public:
 
     // Longest program folder whose default file paths fit in a settings record.
     static bool folderFits(const QString& programFolder);
+    // Whether the settings file can hold the folder's paths as they are.
+    static bool folderEncodable(const QString& programFolder);
 
     static const QStringList& messageFolders(); // "TMP", "TIM", "RCV"
 

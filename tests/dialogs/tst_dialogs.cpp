@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -225,6 +226,7 @@ private Q_SLOTS:
             QCOMPARE(control<QLineEdit>(&pass, QStringLiteral("txtPass1"))->maxLength(), 8);
         }
         QCOMPARE(control<QLineEdit>(&user, QStringLiteral("txtPass"))->text(), QStringLiteral("abc123"));
+        QCOMPARE(control<QLineEdit>(&user, QStringLiteral("txtPass"))->displayText(), QStringLiteral("******"));
         QCOMPARE(u.ctx().settings().text(25), QString()); // stored only with 設定
         control<QLineEdit>(&user, QStringLiteral("txtName"))->clear();
         click(&user, "cmdSettei");
@@ -237,6 +239,7 @@ private Q_SLOTS:
         frmPass pass(u.ctx(), user);
         QVERIFY(!control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->isHidden());
         control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->setText(QStringLiteral("wrong"));
+        QCOMPARE(control<QLineEdit>(&pass, QStringLiteral("txtPass0"))->displayText(), QStringLiteral("*****"));
         click(&pass, "cmdHenko");
         QCOMPARE(u.box().shown().last().text, QStringLiteral("元のパスワードに正しいパスワードを入力してください"));
         QCOMPARE(u.box().shown().last().title, QStringLiteral("パスワードが違います"));
@@ -344,6 +347,67 @@ private Q_SLOTS:
         QCOMPARE(u.box().shown().last().text, QStringLiteral("(frmFilePath2_cmdMsg_Click)") + log
                                                  + QStringLiteral(" open error! err code = 2"));
         QCOMPARE(u.ctx().settings().text(32), QDir(u.folder()).filePath(QStringLiteral("msglog.txt")));
+    }
+
+    void pathTheSettingsFileCannotHoldChangesNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("folderName");
+        QTest::addColumn<QString>("fileName"); // empty: the folder itself is chosen
+        QTest::addColumn<int>("error");
+        QTest::newRow("board list, a letter Shift-JIS lacks")
+            << QStringLiteral("cmdKeijiban") << 19 << QStringLiteral("lblKeijiban") << QStringLiteral("café")
+            << QStringLiteral("ban.txt") << EILSEQ;
+        QTest::newRow("own file, wave dash typed on Linux")
+            << QStringLiteral("cmdFTP") << 81 << QStringLiteral("lblFTP") << QStringLiteral("本社〜支社")
+            << QStringLiteral("ftpset.txt") << EILSEQ;
+        QTest::newRow("mail place over 124 bytes")
+            << QStringLiteral("cmdMail") << 29 << QStringLiteral("lblMail") << QString(60, QChar(u'郵'))
+            << QString() << EOVERFLOW;
+    }
+
+    void pathTheSettingsFileCannotHoldChangesNothing()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, setting);
+        QFETCH(QString, label);
+        QFETCH(QString, folderName);
+        QFETCH(QString, fileName);
+        QFETCH(int, error);
+        SharedFolder shared;
+        TestUser u;
+        auto w = configuredMain(u, shared);
+        const QString folder = shared.dir.filePath(folderName);
+        QVERIFY(QDir().mkpath(folder));
+        QString chosen = folder;
+        if (!fileName.isEmpty()) {
+            chosen = QDir(folder).filePath(fileName);
+            if (setting == 19)
+                QVERIFY(QFile::copy(shared.banList, chosen)); // a shared list must exist
+        }
+        const bool existed = Fs::exists(chosen);
+        const QString before = u.ctx().settings().text(setting);
+        const QByteArray record = settingRecord(u, setting);
+
+        std::unique_ptr<QDialog> d;
+        if (setting == 81)
+            d = std::make_unique<frmFilePath2>(u.ctx(), *w);
+        else
+            d = std::make_unique<frmFilePath>(u.ctx(), *w);
+        const QString shownBefore = control<QLabel>(d.get(), label)->text();
+        const qsizetype boxes = u.box().shown().size();
+        u.dialogs().queuePath(chosen);
+        click(d.get(), button.toLatin1().constData());
+
+        QCOMPARE(u.box().texts().mid(boxes),
+                 QStringList {QStringLiteral("(Inifile_Write)") + u.ctx().settingsPath()
+                              + QStringLiteral(" write error! err code = ") + QString::number(error)});
+        QCOMPARE(u.ctx().settings().text(setting), before);
+        QCOMPARE(settingRecord(u, setting), record);
+        QCOMPARE(control<QLabel>(d.get(), label)->text(), shownBefore);
+        QCOMPARE(Fs::exists(chosen), existed); // an own file is not created either
     }
 
     void personalLists()

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -332,6 +333,55 @@ private Q_SLOTS:
         QVERIFY(Fs::exists(QDir(dir.path()).filePath(InstanceLock::lockFileName())));
         InstanceLock next(dir.path());
         QVERIFY(next.tryAcquire());
+    }
+
+    void lockNamingNoHolder()
+    {
+        // A lock file left empty (a power cut right after the start that made
+        // it) is taken over; one emptied under a live holder is not.
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(InstanceLock::lockFileName());
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        InstanceLock first(dir.path());
+        QVERIFY(first.tryAcquire());
+
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        InstanceLock second(dir.path());
+        QVERIFY(!second.tryAcquire());
+        QVERIFY(first.isHeld());
+        QVERIFY(Fs::exists(path));
+    }
+
+    void lockWrittenOnAnotherMachine_data()
+    {
+        // What the lock file says of its holder: a process that is alive here,
+        // on the machine named by host and identity.
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<QByteArray>("machineId");
+        QTest::addColumn<bool>("acquired");
+        const QByteArray here = QSysInfo::machineHostName().toUtf8();
+        QTest::newRow("another machine") << QByteArray("pc-soumu-07") << QByteArray("0f0e0d0c0b0a09080706050403020100") << true;
+        QTest::newRow("another machine, no identity") << QByteArray("pc-soumu-07") << QByteArray() << true;
+        QTest::newRow("this machine renamed") << QByteArray("pc-soumu-07") << QSysInfo::machineUniqueId() << false;
+        QTest::newRow("this machine") << here << QSysInfo::machineUniqueId() << false;
+    }
+
+    void lockWrittenOnAnotherMachine()
+    {
+        QFETCH(QByteArray, host);
+        QFETCH(QByteArray, machineId);
+        QFETCH(bool, acquired);
+        QTemporaryDir dir;
+        QByteArray holder = QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+            + QCoreApplication::applicationName().toUtf8() + '\n' + host + '\n';
+        if (!machineId.isEmpty())
+            holder += machineId + '\n' + QSysInfo::bootUniqueId() + '\n';
+        const QString path = QDir(dir.path()).filePath(InstanceLock::lockFileName());
+        QCOMPARE(Fs::writeBytes(path, holder), 0);
+        InstanceLock lock(dir.path());
+        QCOMPARE(lock.tryAcquire(), acquired);
+        if (!acquired)
+            QCOMPARE(Fs::readBytes(path), holder); // a live holder here is left alone
     }
 };
 

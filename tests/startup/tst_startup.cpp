@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
 #include <map>
+#include <sys/resource.h>
 
 namespace {
 
@@ -124,6 +126,35 @@ private Q_SLOTS:
         QCOMPARE(Fs::readBytes(u.ctx().settingsPath()), after);
     }
 
+    void aChangeIsNotUndoneByAnOlderCopyElsewhere_data()
+    {
+        QTest::addColumn<int>("stalePosition");
+        QTest::newRow("in a gap") << 77;
+        QTest::newRow("past the last setting") << 110;
+        QTest::newRow("before its own position") << 3;
+    }
+
+    void aChangeIsNotUndoneByAnOlderCopyElsewhere()
+    {
+        QFETCH(int, stalePosition);
+        TestUser u;
+        u.loadSettings();
+        // An older record of setting 5 left at another position, then a change
+        // written where every write goes.
+        QByteArray file = Fs::readBytes(u.ctx().settingsPath());
+        file.resize(qMax<qsizetype>(file.size(), stalePosition * 128), '\0');
+        file.replace((stalePosition - 1) * 128, 128, IniFile::encodeRecord(5, "123"));
+        QCOMPARE(Fs::writeBytes(u.ctx().settingsPath(), file), 0);
+        QVERIFY(u.ctx().iniFile().Inifile_Write(5, QStringLiteral("500")));
+
+        for (int start = 0; start < 2; ++start) {
+            TestUser again(u.folder());
+            again.loadSettings();
+            QCOMPARE(again.ctx().settings().realValue(5), 500.0);
+            QCOMPARE(recordAt(Fs::readBytes(u.ctx().settingsPath()), 5).value, QStringLiteral("500"));
+        }
+    }
+
     void valuesRoundTripThroughTheFile_data()
     {
         QTest::addColumn<int>("number");
@@ -226,6 +257,27 @@ private Q_SLOTS:
         TestUser again(u.folder());
         again.loadSettings();
         QCOMPARE(again.ctx().settings().text(25), password);
+    }
+
+    void fullDiskAtFirstStartStillHoldsEveryDefault()
+    {
+        TestUser u;
+        // The file system takes the first 40 records only (a full disk or quota).
+        struct rlimit saved;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 40 * 128;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        u.loadSettings();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(u.box().texts(), QStringList {QStringLiteral("(Inifile_Write)") + u.ctx().settingsPath()
+                                               + QStringLiteral(" write error! err code = ") + QString::number(EFBIG)});
+        QCOMPARE(Fs::length(u.ctx().settingsPath()), 40 * 128);
+        for (const SettingDef& d : Settings::definitions())
+            QCOMPARE(u.ctx().settings().storedText(d.number), u.ctx().iniFile().defaultText(d.number));
     }
 
     void unopenableFileLeavesEverySettingEmpty()
@@ -332,12 +384,27 @@ private Q_SLOTS:
         QCOMPARE(c.run(), StartupSequence::Outcome::ShowMain);
     }
 
-    void folderTooLongForItsOwnSettingsIsRefused()
+    void folderItsOwnSettingsCannotHoldIsRefused_data()
     {
+        QTest::addColumn<QString>("part");      // added to the folder until it is long enough
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("because");
+        QTest::newRow("too long") << QStringLiteral("/長いフォルダ") << 114 << QStringLiteral("長すぎる");
+        QTest::newRow("a letter Shift-JIS lacks") << QStringLiteral("/café") << 1 << QStringLiteral("Shift-JIS");
+        QTest::newRow("wave dash typed on Linux") << QStringLiteral("/本社〜支社") << 1 << QStringLiteral("Shift-JIS");
+    }
+
+    void folderItsOwnSettingsCannotHoldIsRefused()
+    {
+        QFETCH(QString, part);
+        QFETCH(int, length);
+        QFETCH(QString, because);
         QTemporaryDir base;
         QString folder = base.path();
-        while (Sjis::encodedLength(folder) < 114)
-            folder += QStringLiteral("/長いフォルダ");
+        while (Sjis::encodedLength(folder) < length)
+            folder += part;
+        if (!folder.endsWith(part))
+            folder += part;
         QVERIFY(QDir().mkpath(folder));
         RecordingMessageBox box;
         QueuedFileDialog dialogs;
@@ -346,6 +413,7 @@ private Q_SLOTS:
         QCOMPARE(s.run(), StartupSequence::Outcome::FolderRefused);
         QCOMPARE(box.shown().size(), 1);
         QVERIFY(box.shown()[0].text.contains(folder));
+        QVERIFY(box.shown()[0].text.contains(because));
         QVERIFY(!Fs::exists(QDir(folder).filePath(QStringLiteral("Porlune.INI"))));
     }
 
