@@ -57,8 +57,10 @@ void frmKobetsu::TabStrip1_Click()
     txtMemo->clear();
     const QString path = fileOf(TabStrip1->currentIndex());
     QString text;
-    if (const int err = PersonalListFile::load(path, &text)) {
-        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_TabStrip1_Click"), path, FileErrorKind::Open, err);
+    m_loadError = PersonalListFile::load(path, &text);
+    if (m_loadError) {
+        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_TabStrip1_Click"), path, FileErrorKind::Open,
+                        m_loadError);
         return;
     }
     txtMemo->setPlainText(text);
@@ -68,6 +70,11 @@ void frmKobetsu::cmdWrite_Click()
 {
     const int tab = TabStrip1->currentIndex();
     const QString path = fileOf(tab);
+    if (m_loadError) {
+        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_cmdWrite_Click"), path, FileErrorKind::Open,
+                        m_loadError);
+        return;
+    }
     if (const int err = PersonalListFile::save(path, txtMemo->toPlainText())) {
         reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_cmdWrite_Click"), path, FileErrorKind::Write, err);
         return;

@@ -27,4 +27,7 @@ private:
     frmMain& m_main;
     QTabBar* TabStrip1 = nullptr;
     QPlainTextEdit* txtMemo = nullptr;
+    // The error that kept the current tab's file from loading, or 0; its empty
+    // box must not be written over the list.
+    int m_loadError = 0;
 };

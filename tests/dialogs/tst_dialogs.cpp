@@ -435,6 +435,21 @@ private Q_SLOTS:
                  Sjis::encode(QStringLiteral("お疲れ様です。\r\n")));
         tabs->setCurrentIndex(0);
         QCOMPARE(memo->toPlainText(), QStringLiteral("郵便局\n銀行\n\n"));
+
+        // A list that cannot be read shows an empty box; writing it would
+        // replace the list with nothing, so writing is refused.
+        const QString ret = QDir(u.folder()).filePath(QStringLiteral("return.ini"));
+        QVERIFY(QFile::link(QStringLiteral("return.ini"), ret)); // a link to itself: ELOOP
+        tabs->setCurrentIndex(1);
+        QCOMPARE(u.box().shown().last().text,
+                 QStringLiteral("(frmKobetsu_TabStrip1_Click") + ret + QStringLiteral(" open error! err code = ")
+                     + QString::number(ELOOP));
+        memo->setPlainText(QStringLiteral("すぐ戻ります"));
+        click(&d, "cmdWrite");
+        QCOMPARE(u.box().shown().last().text,
+                 QStringLiteral("(frmKobetsu_cmdWrite_Click") + ret + QStringLiteral(" open error! err code = ")
+                     + QString::number(ELOOP));
+        QCOMPARE(QFileInfo(ret).symLinkTarget(), QDir(u.folder()).filePath(QStringLiteral("return.ini")));
     }
 };
 
