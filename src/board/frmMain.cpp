@@ -1024,9 +1024,12 @@ void frmMain::saveLayout()
         ini.Inifile_Write(number, QString::number(value));
     };
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        // The size is the one resize() takes; the place is the frame's, as
+        // move() takes it at the next start (the inner corner would move the
+        // window by its frame at every start).
         const QRect g = geometry();
         const int values[4] = {int(Twips::fromPixels(g.height())), int(Twips::fromPixels(g.width())),
-                               int(Twips::fromPixels(g.x())), int(Twips::fromPixels(g.y()))};
+                               int(Twips::fromPixels(x())), int(Twips::fromPixels(y()))};
         for (int k = 0; k < 4; ++k)
             if (values[k] > -1 && values[k] < 32767)
                 saveInt(1 + k, values[k]);

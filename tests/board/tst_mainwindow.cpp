@@ -224,6 +224,34 @@ private Q_SLOTS:
         QCOMPARE(again.ctx().settings().intValue(48), 1);
     }
 
+    void windowComesBackWhereItWasLeft()
+    {
+        // Size and place are stored at exit and given back at the next start;
+        // a window nobody moved must come back at the same place and size.
+        TestUser u;
+        Office office(u);
+        IniFile& ini = u.ctx().iniFile();
+        const int stored[4] = {6000, 9000, 1500, 1200}; // height, width, left, top in twips
+        for (int k = 0; k < 4; ++k)
+            ini.store(1 + k, QString::number(stored[k]));
+        for (int start = 1; start <= 3; ++start) {
+            TestUser again(u.folder());
+            again.loadSettings();
+            auto w = std::make_unique<frmMain>(again.ctx());
+            w->Form_Load();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->unload();
+            TestUser after(u.folder());
+            after.loadSettings();
+            for (int k = 0; k < 4; ++k) {
+                const int px = Twips::toPixels(after.ctx().settings().intValue(1 + k));
+                QVERIFY2(std::abs(px - Twips::toPixels(stored[k])) <= 1,
+                         qPrintable(QStringLiteral("start %1, setting %2: %3 twips").arg(start).arg(1 + k)
+                                        .arg(after.ctx().settings().intValue(1 + k))));
+            }
+        }
+    }
+
     void setActionChangesOwnRowsOnEveryBoardAndLogsOnce()
     {
         TestUser u;
