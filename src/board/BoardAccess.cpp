@@ -10,6 +10,7 @@
 #include "startup/SharedRoutines.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -237,6 +238,8 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
     // Callers pass a board table entry's path. Waits let events run, and a board
     // list chosen meanwhile rebuilds the table: the cycle keeps the board it began.
     const QString path = boardPath;
+    ++st.cyclesRunning;
+    const auto done = qScopeGuard([&st] { --st.cyclesRunning; });
     const QString lock = SharedClaim::lockPathFor(path);
     if (st.busyBoards.contains(path)) {
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EBUSY);

@@ -43,6 +43,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUrl>
@@ -352,6 +353,8 @@ void frmMain::buildMenus()
 void frmMain::Form_Load()
 {
     const Settings& s = m_ctx.settings();
+    m_loading = true;
+    const auto loaded = qScopeGuard([this] { m_loading = false; });
     // 1. hidden while it is built; the FTP counter runs the first sync at once.
     hide();
     m_timer5Count = 30000;
@@ -994,6 +997,20 @@ void frmMain::unload()
 {
     if (m_unloaded)
         return;
+    // Asked for from inside a wait (the tray's end item, a terminate signal)
+    // while a board is being changed or the window is loading: the logout would
+    // find the board busy, or the load's login would undo it, and the load would
+    // show the window again. The unload follows once they are done.
+    if (m_loading || m_ctx.board().cyclesRunning > 0) {
+        if (!m_unloadPending) {
+            m_unloadPending = true;
+            QTimer::singleShot(50, this, [this] {
+                m_unloadPending = false;
+                unload();
+            });
+        }
+        return;
+    }
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();

@@ -1,6 +1,7 @@
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
 #include "platform/FileOps.h"
+#include "platform/SharedClaim.h"
 #include "platform/QuotedCsv.h"
 #include "platform/SystemColors.h"
 #include "platform/TextCodec.h"
@@ -250,6 +251,51 @@ private Q_SLOTS:
                                         .arg(after.ctx().settings().intValue(1 + k))));
             }
         }
+    }
+
+    void endRequestedDuringABoardChangeStillLogsOut_data()
+    {
+        QTest::addColumn<bool>("atStart"); // during the login of the load, else during the set button
+        QTest::newRow("during the load's login") << true;
+        QTest::newRow("during the set button") << false;
+    }
+
+    void endRequestedDuringABoardChangeStillLogsOut()
+    {
+        // A board change waits while an older copy rewrites the board in place,
+        // and the wait lets events run: the tray's end item or a terminate
+        // signal may ask for the unload right then. The user must still end up
+        // logged out of every board, without an error box, and the window must
+        // not stay on screen after its unload.
+        QFETCH(bool, atStart);
+        TestUser u;
+        Office office(u);
+        auto w = std::make_unique<frmMain>(u.ctx());
+        QSignalSpy ended(w.get(), &frmMain::unloaded);
+        if (!atStart)
+            w->Form_Load();
+        const QByteArray content = Fs::readBytes(office.board1);
+        QCOMPARE(Fs::writeBytes(office.board1, QByteArray()), 0);
+        bool asked = false;
+        u.ctx().board().waits.pause = [&](int ms) {
+            if (!asked) {
+                asked = true;
+                w->unload();
+                QCOMPARE(Fs::writeBytes(office.board1, content), 0); // the older copy is done
+            }
+            SharedClaim::waitLettingEventsRun(std::min(ms, 5));
+        };
+        if (atStart)
+            w->Form_Load();
+        else
+            control<QPushButton>(w.get(), "cmdSettei")->click();
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(asked);
+        QCOMPARE(office.rows(office.board1)[0].login, QStringLiteral("0"));
+        QCOMPARE(office.rows(office.board3)[1].login, QStringLiteral("0"));
+        QVERIFY2(u.box().shown().isEmpty(), qPrintable(u.box().texts().join(u'|')));
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->Timer1.isActive() && !w->Timer2.isActive() && !w->Timer4.isActive());
     }
 
     void setActionChangesOwnRowsOnEveryBoardAndLogsOnce()
