@@ -485,6 +485,13 @@ void frmMain::reloadReturns()
 void frmMain::reloadBoards()
 {
     fillGroupBox(Banfile_Read(m_ctx));
+    if (cboGroup->itemText(0).isEmpty()) {
+        // No board is shown any more: the group switch leaves the grid alone,
+        // which would keep showing a board that is no longer chosen.
+        DataGrid1->setRowCount(0);
+        m_ctx.board().currentPath.clear();
+        m_ctx.board().shownPath.clear();
+    }
     m_forceRedraw = true;
     cboGroup_Click();
 }

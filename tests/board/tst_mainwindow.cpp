@@ -164,12 +164,30 @@ private Q_SLOTS:
         QCOMPARE(u.ctx().board().currentPath, office.board3);
     }
 
+    void noBoardChosenShowsOneEmptyItemAndHeaderOnly_data()
+    {
+        QTest::addColumn<bool>("afterwards"); // boards shown at first, then all taken away
+        QTest::newRow("none at start") << false;
+        QTest::newRow("all taken away while running") << true;
+    }
+
     void noBoardChosenShowsOneEmptyItemAndHeaderOnly()
     {
+        QFETCH(bool, afterwards);
         TestUser u;
-        u.loadSettings();
+        std::unique_ptr<Office> office;
+        if (afterwards)
+            office = std::make_unique<Office>(u);
+        else
+            u.loadSettings();
         auto w = std::make_unique<frmMain>(u.ctx());
         w->Form_Load();
+        if (afterwards) {
+            QCOMPARE(control<QTableWidget>(w.get(), "DataGrid1")->rowCount(), 4);
+            // As the board login dialog leaves it when every board is unticked.
+            u.ctx().settings().setText(SettingNo::BoardShown, QStringLiteral("11111111111111111111"));
+            w->reloadBoards();
+        }
         auto* group = control<QComboBox>(w.get(), "cboGroup");
         QCOMPARE(group->count(), 1);
         QCOMPARE(group->itemText(0), QString());
