@@ -421,6 +421,11 @@ void frmMain::Form_Load()
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
 
+    // Ended from inside the load while a box waited for the user: nothing
+    // more to start or show.
+    if (m_unloaded)
+        return;
+
     // 15.
     restartTimers();
     s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
@@ -430,7 +435,8 @@ void frmMain::Form_Load()
     // 16.
     cboGroup_Click();
     Timer1_Shori();
-    show();
+    if (!m_unloaded)
+        show();
 }
 
 void frmMain::applyColumnWidths()
@@ -1007,8 +1013,9 @@ void frmMain::unload()
     // Asked for from inside a wait (the tray's end item, a terminate signal)
     // while a board is being changed or the window is loading: the logout would
     // find the board busy, or the load's login would undo it, and the load would
-    // show the window again. The unload follows once they are done.
-    if (m_loading || m_ctx.board().cyclesRunning > 0) {
+    // show the window again. The unload follows once they are done, unless they
+    // wait for the user (a box is open): the end must not hang on that.
+    if ((m_loading || m_ctx.board().cyclesRunning > 0) && !QApplication::activeModalWidget()) {
         if (!m_unloadPending) {
             m_unloadPending = true;
             QTimer::singleShot(50, this, [this] {
