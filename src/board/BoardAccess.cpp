@@ -10,6 +10,7 @@
 #include "startup/SharedRoutines.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -231,9 +232,14 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     return err;
 }
 
-CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change)
+CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change)
 {
     BoardState& st = ctx.board();
+    // Callers pass a board table entry's path. Waits let events run, and a board
+    // list chosen meanwhile rebuilds the table: the cycle keeps the board it began.
+    const QString path = boardPath;
+    ++st.cyclesRunning;
+    const auto done = qScopeGuard([&st] { --st.cyclesRunning; });
     const QString lock = SharedClaim::lockPathFor(path);
     if (st.busyBoards.contains(path)) {
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EBUSY);

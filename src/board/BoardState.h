@@ -46,6 +46,9 @@ public:
     // cycle started from one on a board whose claim this copy already holds
     // would wait for itself, so it is refused instead.
     QStringList busyBoards;
+    // Update cycles under way (a wait in one lets events run). The main window
+    // holds back its unload until they are done.
+    int cyclesRunning = 0;
 
     // Every board table entry back to empty (number 0, texts empty, flags 0).
     void clearTable() { entries.fill(BoardEntry {}); }

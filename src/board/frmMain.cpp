@@ -43,6 +43,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUrl>
@@ -354,6 +355,8 @@ void frmMain::buildMenus()
 void frmMain::Form_Load()
 {
     const Settings& s = m_ctx.settings();
+    m_loading = true;
+    const auto loaded = qScopeGuard([this] { m_loading = false; });
     // 1. hidden while it is built; the FTP counter runs the first sync at once.
     hide();
     m_timer5Count = 30000;
@@ -420,6 +423,11 @@ void frmMain::Form_Load()
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
 
+    // Ended from inside the load while a box waited for the user: nothing
+    // more to start or show.
+    if (m_unloaded)
+        return;
+
     // 15.
     restartTimers();
     s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
@@ -429,7 +437,8 @@ void frmMain::Form_Load()
     // 16.
     cboGroup_Click();
     Timer1_Shori();
-    show();
+    if (!m_unloaded)
+        show();
 }
 
 void frmMain::applyColumnWidths()
@@ -484,6 +493,13 @@ void frmMain::reloadReturns()
 void frmMain::reloadBoards()
 {
     fillGroupBox(Banfile_Read(m_ctx));
+    if (cboGroup->itemText(0).isEmpty()) {
+        // No board is shown any more: the group switch leaves the grid alone,
+        // which would keep showing a board that is no longer chosen.
+        DataGrid1->setRowCount(0);
+        m_ctx.board().currentPath.clear();
+        m_ctx.board().shownPath.clear();
+    }
     m_forceRedraw = true;
     cboGroup_Click();
 }
@@ -1003,6 +1019,21 @@ void frmMain::unload()
 {
     if (m_unloaded)
         return;
+    // Asked for from inside a wait (the tray's end item, a terminate signal)
+    // while a board is being changed or the window is loading: the logout would
+    // find the board busy, or the load's login would undo it, and the load would
+    // show the window again. The unload follows once they are done, unless they
+    // wait for the user (a box is open): the end must not hang on that.
+    if ((m_loading || m_ctx.board().cyclesRunning > 0) && !QApplication::activeModalWidget()) {
+        if (!m_unloadPending) {
+            m_unloadPending = true;
+            QTimer::singleShot(50, this, [this] {
+                m_unloadPending = false;
+                unload();
+            });
+        }
+        return;
+    }
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
@@ -1033,9 +1064,12 @@ void frmMain::saveLayout()
         ini.Inifile_Write(number, QString::number(value));
     };
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        // The size is the one resize() takes; the place is the frame's, as
+        // move() takes it at the next start (the inner corner would move the
+        // window by its frame at every start).
         const QRect g = geometry();
         const int values[4] = {int(Twips::fromPixels(g.height())), int(Twips::fromPixels(g.width())),
-                               int(Twips::fromPixels(g.x())), int(Twips::fromPixels(g.y()))};
+                               int(Twips::fromPixels(x())), int(Twips::fromPixels(y()))};
         for (int k = 0; k < 4; ++k)
             if (values[k] > -1 && values[k] < 32767)
                 saveInt(1 + k, values[k]);

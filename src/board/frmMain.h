@@ -150,6 +150,8 @@ private:
     bool m_forceRedraw = false;
     bool m_currentReadOnly = false;
     bool m_unloaded = false;
+    bool m_loading = false;       // Form_Load is under way
+    bool m_unloadPending = false; // an unload asked for during a board change
     QPoint m_lastRightClick;
     Fs::FileStamp m_shownStamp; // of the board the grid was filled from last
     QList<QPointer<class frmMessage>> m_messages;

@@ -28,7 +28,9 @@ int main(int argc, char* argv[])
         return 1;
 
     frmMain mainWindow(startup.context());
-    QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit);
+    // Queued: an unload that happens during the load (before the event loop
+    // runs) must still end the program once it runs.
+    QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Log-off, shutdown or a terminate signal unload the window as its own end
     // item does, so the user is logged out of the boards.
     ShutdownSignal shutdown;

@@ -431,6 +431,40 @@ void TestBoardAccess::nestedCycleOnSameBoardRefused()
     QCOMPARE(rowsOf(path)[0].destination, QStringLiteral("会議"));
 }
 
+void TestBoardAccess::boardTableReloadedDuringCycle()
+{
+    // The set button passes the board table entry's own path. While the cycle
+    // waits for another copy's claim, pending events run; a board list chosen
+    // anew meanwhile rebuilds the table. The cycle must still change the board
+    // it claimed, not whatever path the entry holds by then.
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.iki"));
+    const QString b = dir.filePath(QStringLiteral("b.iki"));
+    writeRows(a, threePeople());
+    writeRows(b, threePeople());
+    const QByteArray bBefore = Fs::readBytes(b);
+    auto u = quickUser();
+    useBoard(*u, a, QStringLiteral("田中"));
+    auto other = std::make_unique<SharedClaim>(SharedClaim::lockPathFor(a));
+    QCOMPARE(other->acquire(), 0);
+    u->ctx().board().waits.pause = [&](int) {
+        if (!other)
+            return;
+        other.reset(); // the other copy is done with board a
+        u->ctx().board().entries[0].path = b; // the table as the new list has it
+    };
+    QCOMPARE(runUpdateCycle(u->ctx(), 0, u->ctx().board().entries[0].path,
+                            [](QList<BoardRow>& rows) {
+                                forEachOwnRow(rows, QStringLiteral("田中"),
+                                              [](BoardRow& r) { r.destination = QStringLiteral("出張"); });
+                            }),
+             CycleResult::Written);
+    QCOMPARE(rowsOf(a)[0].destination, QStringLiteral("出張"));
+    QCOMPARE(Fs::readBytes(b), bBefore);
+    QVERIFY(!Fs::exists(SharedClaim::lockPathFor(a)));
+    QVERIFY(!Fs::exists(SharedClaim::lockPathFor(b)));
+}
+
 void TestBoardAccess::ikifileWriteKeepsBackup()
 {
     QTemporaryDir dir;

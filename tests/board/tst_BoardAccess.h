@@ -27,6 +27,7 @@ private Q_SLOTS:
     void onlyShownAndLoggedInBoards();
     void readOnlyBoardNotWritten();
     void nestedCycleOnSameBoardRefused();
+    void boardTableReloadedDuringCycle();
     void ikifileWriteKeepsBackup();
     void boardList_data();
     void boardList();

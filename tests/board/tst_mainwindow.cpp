@@ -1,6 +1,7 @@
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
 #include "platform/FileOps.h"
+#include "platform/SharedClaim.h"
 #include "platform/QuotedCsv.h"
 #include "platform/SystemColors.h"
 #include "platform/TextCodec.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -163,12 +165,30 @@ private Q_SLOTS:
         QCOMPARE(u.ctx().board().currentPath, office.board3);
     }
 
+    void noBoardChosenShowsOneEmptyItemAndHeaderOnly_data()
+    {
+        QTest::addColumn<bool>("afterwards"); // boards shown at first, then all taken away
+        QTest::newRow("none at start") << false;
+        QTest::newRow("all taken away while running") << true;
+    }
+
     void noBoardChosenShowsOneEmptyItemAndHeaderOnly()
     {
+        QFETCH(bool, afterwards);
         TestUser u;
-        u.loadSettings();
+        std::unique_ptr<Office> office;
+        if (afterwards)
+            office = std::make_unique<Office>(u);
+        else
+            u.loadSettings();
         auto w = std::make_unique<frmMain>(u.ctx());
         w->Form_Load();
+        if (afterwards) {
+            QCOMPARE(control<QTableWidget>(w.get(), "DataGrid1")->rowCount(), 4);
+            // As the board login dialog leaves it when every board is unticked.
+            u.ctx().settings().setText(SettingNo::BoardShown, QStringLiteral("11111111111111111111"));
+            w->reloadBoards();
+        }
         auto* group = control<QComboBox>(w.get(), "cboGroup");
         QCOMPARE(group->count(), 1);
         QCOMPARE(group->itemText(0), QString());
@@ -222,6 +242,95 @@ private Q_SLOTS:
         QVERIFY(!grid->isColumnHidden(3));
         QCOMPARE(grid->columnWidth(3), Twips::toPixels(1095));
         QCOMPARE(again.ctx().settings().intValue(48), 1);
+    }
+
+    void windowComesBackWhereItWasLeft()
+    {
+        // Size and place are stored at exit and given back at the next start;
+        // a window nobody moved must come back at the same place and size.
+        TestUser u;
+        Office office(u);
+        IniFile& ini = u.ctx().iniFile();
+        const int stored[4] = {6000, 9000, 1500, 1200}; // height, width, left, top in twips
+        for (int k = 0; k < 4; ++k)
+            ini.store(1 + k, QString::number(stored[k]));
+        for (int start = 1; start <= 3; ++start) {
+            TestUser again(u.folder());
+            again.loadSettings();
+            auto w = std::make_unique<frmMain>(again.ctx());
+            w->Form_Load();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            w->unload();
+            TestUser after(u.folder());
+            after.loadSettings();
+            for (int k = 0; k < 4; ++k) {
+                const int px = Twips::toPixels(after.ctx().settings().intValue(1 + k));
+                QVERIFY2(std::abs(px - Twips::toPixels(stored[k])) <= 1,
+                         qPrintable(QStringLiteral("start %1, setting %2: %3 twips").arg(start).arg(1 + k)
+                                        .arg(after.ctx().settings().intValue(1 + k))));
+            }
+        }
+    }
+
+    void endRequestedDuringABoardChangeStillLogsOut_data()
+    {
+        QTest::addColumn<bool>("atStart"); // during the login of the load, else during the set button
+        QTest::addColumn<bool>("boxOpen"); // a modal box waits for the user at that moment
+        QTest::newRow("during the load's login") << true << false;
+        QTest::newRow("during the set button") << false << false;
+        QTest::newRow("during the load's login, a box open") << true << true;
+        QTest::newRow("during the set button, a box open") << false << true;
+    }
+
+    void endRequestedDuringABoardChangeStillLogsOut()
+    {
+        // A board change waits while an older copy rewrites the board in place,
+        // and the wait lets events run: the tray's end item or a terminate
+        // signal may ask for the unload right then. The user must still end up
+        // logged out of every board, without an error box, and the window must
+        // not stay on screen after its unload.
+        QFETCH(bool, atStart);
+        QFETCH(bool, boxOpen);
+        TestUser u;
+        Office office(u);
+        auto w = std::make_unique<frmMain>(u.ctx());
+        QSignalSpy ended(w.get(), &frmMain::unloaded);
+        if (!atStart)
+            w->Form_Load();
+        const QByteArray content = Fs::readBytes(office.board1);
+        QCOMPARE(Fs::writeBytes(office.board1, QByteArray()), 0);
+        bool asked = false;
+        u.ctx().board().waits.pause = [&](int ms) {
+            if (!asked) {
+                asked = true;
+                QCOMPARE(Fs::writeBytes(office.board1, content), 0); // the older copy is done
+                if (boxOpen) {
+                    // A box waiting for the user: the end goes on at once
+                    // rather than wait for a click that may never come.
+                    QDialog box;
+                    box.setModal(true);
+                    box.show();
+                    w->unload();
+                    QCOMPARE(ended.size(), 1);
+                } else {
+                    w->unload();
+                }
+            }
+            SharedClaim::waitLettingEventsRun(std::min(ms, 5));
+        };
+        if (atStart)
+            w->Form_Load();
+        else
+            control<QPushButton>(w.get(), "cmdSettei")->click();
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(asked);
+        if (!boxOpen) {
+            QCOMPARE(office.rows(office.board1)[0].login, QStringLiteral("0"));
+            QCOMPARE(office.rows(office.board3)[1].login, QStringLiteral("0"));
+            QVERIFY2(u.box().shown().isEmpty(), qPrintable(u.box().texts().join(u'|')));
+        }
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->Timer1.isActive() && !w->Timer2.isActive() && !w->Timer4.isActive());
     }
 
     void setActionChangesOwnRowsOnEveryBoardAndLogsOnce()
