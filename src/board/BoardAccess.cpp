@@ -107,17 +107,16 @@ bool restoreFromBackup(const QString& path, const SharedClaim::Options& waits, S
     return ok;
 }
 
-int writeRows(AppContext& ctx, const QString& path, const QList<BoardRow>& rows,
+int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QList<BoardRow>& rows,
               const QByteArray& beyond, const QByteArray& previous)
 {
-    const SharedClaim::Options& waits = ctx.board().waits;
     // A board marked read-only is not written, as on the file server (a rename
     // would pass over the attribute).
     if (Fs::isReadOnly(path)) {
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EACCES);
         return EACCES;
     }
-    const int err = SharedClaim::replaceFile(path, BoardFile::format(rows, beyond), previous, waits);
+    const int err = claim.replaceHeld(path, BoardFile::format(rows, beyond), previous);
     if (err)
         reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
     return err;
@@ -225,7 +224,7 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     BusyMark mark(st.busyBoards, path);
     const BoardFile::RawRead old = readShared(path, st.waits, true);
     const QList<BoardRow> rows = st.rows;
-    const int err = writeRows(ctx, path, rows, {}, old.ok() ? old.bytes : QByteArray());
+    const int err = writeRows(ctx, claim, path, rows, {}, old.ok() ? old.bytes : QByteArray());
     if (err == 0 && boardIndex >= 0 && boardIndex < BoardState::BoardCount)
         st.entries[std::size_t(boardIndex)].rowCount = int(rows.size());
     claim.release();
@@ -304,7 +303,7 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
             continue;
         }
 
-        const int err = writeRows(ctx, path, rows, out.beyondRows, out.bytes);
+        const int err = writeRows(ctx, claim, path, rows, out.beyondRows, out.bytes);
         claim.release();
         if (err)
             return CycleResult::Failed;

@@ -548,6 +548,17 @@ int SharedClaim::removeFile(const QString& path, const Options& options)
     }
 }
 
+int SharedClaim::replaceHeld(const QString& path, const QByteArray& bytes, const QByteArray& previous)
+{
+    Options keepAlive = m_options;
+    keepAlive.pause = [this](int ms) {
+        refresh();
+        pause(ms);
+    };
+    refresh();
+    return replaceFile(path, bytes, previous, keepAlive);
+}
+
 int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const QByteArray& previous,
                              const Options& options)
 {

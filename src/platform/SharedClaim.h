@@ -132,6 +132,10 @@ public:
     // called while the claim of path is held. 0 or the system error.
     static int replaceFile(const QString& path, const QByteArray& bytes, const QByteArray& previous,
                            const Options& options);
+    // replaceFile for the file this claim guards, touching the claim while a
+    // busy rename is retried: the retries can outlast the stale age, and a
+    // waiter that took the claim over would write beside us.
+    int replaceHeld(const QString& path, const QByteArray& bytes, const QByteArray& previous);
     // Retries unlink while the file is busy; ENOENT counts as done.
     static int removeFile(const QString& path, const Options& options);
 

@@ -4,12 +4,16 @@
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <thread>
 #include <sys/stat.h>
 
 using namespace BoardFixture;
@@ -359,4 +363,67 @@ void TestSharedClaim::replaceKeepsPreviousAndWaitsForBusyTarget()
     // No temporary file is left in the folder.
     const QStringList left = QDir(dir.path()).entryList(QDir::Files);
     QCOMPARE(left, QStringList({QStringLiteral("f.iki"), QStringLiteral("f.iki.bak")}));
+}
+
+// A write whose rename stays busy for longer than the stale age must not lose
+// its claim to a waiter: both would write. A bind mount over the target makes
+// the rename fail with EBUSY, as an open file on an SMB share does.
+void TestSharedClaim::claimStaysAliveWhileABusyWriteRetries()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.iki"));
+    const QString cover = dir.filePath(QStringLiteral("cover"));
+    QCOMPARE(Fs::writeBytes(path, "old\r\n"), 0);
+    QCOMPARE(Fs::writeBytes(cover, "cover\r\n"), 0);
+    auto run = [](const QStringList& args) {
+        QProcess p;
+        p.start(args.first(), args.mid(1));
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    if (!run({QStringLiteral("mount"), QStringLiteral("--bind"), cover, path}))
+        QSKIP("a bind mount is needed to keep the target busy (root with CAP_SYS_ADMIN)");
+    bool mounted = true;
+    auto unmount = [&] {
+        if (mounted)
+            mounted = !run({QStringLiteral("umount"), path});
+    };
+    const auto guard = qScopeGuard(unmount);
+
+    const QString lock = SharedClaim::lockPathFor(path);
+    const int staleMs = 300;
+    QElapsedTimer writing;
+    SharedClaim::Options o = quick(staleMs, 20000, [&](int) {
+        if (writing.isValid() && writing.elapsed() > 4 * staleMs)
+            unmount(); // the target lets go
+        QTest::qSleep(10);
+    });
+    o.refreshEveryMs = 50;
+    o.busyRetryMs = 10000;
+    SharedClaim holder(lock, o);
+    QCOMPARE(holder.acquire(), 0);
+
+    std::atomic<bool> released {false}, waiterIn {false}, waiterEarly {false};
+    std::atomic<int> waiterResult {-1};
+    std::thread waiter([&] {
+        SharedClaim w(lock, quick(staleMs, 10000, [](int ms) { QTest::qSleep(std::min(ms, 20)); }));
+        waiterResult = w.acquire();
+        waiterEarly = !released;
+        waiterIn = true;
+        if (w.isHeld())
+            w.release();
+    });
+    writing.start();
+    const int written = holder.replaceHeld(path, "new\r\n", {});
+    const bool stillOurs = holder.stillOurs();
+    released = true;
+    holder.release();
+    waiter.join();
+
+    QCOMPARE(written, 0);
+    QVERIFY(!mounted);
+    QCOMPARE(Fs::readBytes(path), QByteArray("new\r\n"));
+    QVERIFY(stillOurs);
+    QVERIFY(waiterIn);
+    QCOMPARE(waiterResult.load(), 0);
+    QVERIFY2(!waiterEarly, "the waiter took the claim while the write was still retrying");
 }

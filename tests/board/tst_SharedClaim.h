@@ -23,4 +23,5 @@ private Q_SLOTS:
     void unwritableFolder();
     void replaceKeepsPreviousAndWaitsForBusyTarget_data();
     void replaceKeepsPreviousAndWaitsForBusyTarget();
+    void claimStaysAliveWhileABusyWriteRetries();
 };
