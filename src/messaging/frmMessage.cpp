@@ -186,8 +186,12 @@ bool frmMessage::cmdClose_Click()
         receipt.receipt = QStringLiteral("2");
         receipt.mailId = lblMailID->text();
         receipt.textLines = {QStringLiteral("<<これは受信確認のメッセージです>>"), QString()};
+        // The shown text split at its line breaks: each line, then the empty
+        // piece after the last break.
         for (const QString& line : m_shownLines)
             receipt.textLines.append(u'>' + line);
+        if (!m_shownLines.isEmpty())
+            receipt.textLines.append(QStringLiteral(">"));
         MessageSender sender(m_ctx);
         MessageSender::Options options;
         options.procedure = procedure;
