@@ -109,6 +109,31 @@ private Q_SLOTS:
         QCOMPARE(Sjis::decode(hex("85 40 41")).right(1), QStringLiteral("A"));
     }
 
+    // Bytes a damaged or foreign-made file may hold: each reads as the
+    // character Windows gives it and is written back as the same byte, never
+    // as a control character.
+    void unusualSingleBytesSurviveARewrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("80") << hex("41 80 42") << QStringLiteral("A\u0080B");
+        QTest::newRow("a0") << hex("41 a0 42") << QStringLiteral("A\uF8F0B");
+        QTest::newRow("fd") << hex("41 fd 42") << QStringLiteral("A\uF8F1B");
+        QTest::newRow("fe") << hex("fe 2c") << QStringLiteral("\uF8F2,");
+        QTest::newRow("ff at the end") << hex("82 a0 ff") << QStringLiteral("あ\uF8F3");
+        QTest::newRow("half-width katakana") << hex("a1 b1 df") << QStringLiteral("｡ｱﾟ");
+        QTest::newRow("user-defined pair") << hex("f0 40 f9 fc") << QStringLiteral("\uE000\uE757");
+    }
+
+    void unusualSingleBytesSurviveARewrite()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Sjis::decode(bytes), text);
+        QCOMPARE(Sjis::encode(text).toHex(' '), bytes.toHex(' '));
+        QVERIFY(!Sjis::decode(bytes).contains(u'\x1A'));
+    }
+
     void textFilesUseCrLf()
     {
         QTemporaryDir dir;
