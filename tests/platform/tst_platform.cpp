@@ -12,11 +12,17 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <memory>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +36,22 @@ QByteArray hex(const char* spaced)
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QVERIFY(Fs::writeBytes(path, bytes) == 0);
+}
+
+// Append-only folder: names can be added, none removed (root, ext4).
+bool setAppendOnly(const QString& folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -255,6 +277,43 @@ private Q_SLOTS:
         QVERIFY(!Fs::exists(a));
         QCOMPARE(Fs::readBytes(c), QByteArray("one"));
         QCOMPARE(Fs::rename(a, c), ENOENT);
+    }
+
+    // The source cannot be given up (here: its folder lets nothing be
+    // removed, as a share does with a file held open elsewhere). The rename
+    // fails and the file is still under its old name only.
+    void renameThatCannotGiveUpTheSourceChangesNothing_data()
+    {
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::newRow("other folder") << false;
+        QTest::newRow("other file system") << true;
+    }
+
+    void renameThatCannotGiveUpTheSourceChangesNothing()
+    {
+        QFETCH(bool, otherFileSystem);
+        QTemporaryDir dir;
+        const QString held = dir.filePath(QStringLiteral("held"));
+        QVERIFY(QDir().mkpath(held));
+        const QString from = held + QStringLiteral("/Taro.001");
+        writeFile(from, "message");
+        std::unique_ptr<QTemporaryDir> otherDir;
+        if (otherFileSystem) {
+            otherDir = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/porlune-XXXXXX"));
+            struct stat a, b;
+            if (!otherDir->isValid() || ::stat(QFile::encodeName(dir.path()).constData(), &a) != 0
+                || ::stat(QFile::encodeName(otherDir->path()).constData(), &b) != 0 || a.st_dev == b.st_dev)
+                QSKIP("no second file system at /dev/shm");
+        }
+        const QString to = otherFileSystem ? otherDir->filePath(QStringLiteral("Taro.1"))
+                                           : dir.filePath(QStringLiteral("Taro.1"));
+        if (!setAppendOnly(held, true))
+            QSKIP("the file system or user cannot make a folder append-only");
+        const auto undo = qScopeGuard([&] { setAppendOnly(held, false); });
+
+        QVERIFY(Fs::rename(from, to) != 0);
+        QCOMPARE(Fs::readBytes(from), QByteArray("message"));
+        QVERIFY(!Fs::exists(to));
     }
 
     void copyReplacesAndKeepsTheTimeStamp()
