@@ -293,14 +293,21 @@ QByteArray readBytes(const QString& path, int* error, FileStamp* stamp)
     };
     if (path.isEmpty())
         return fail(ENOENT);
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a pipe placed under a listed name would
+    // otherwise hold the program until some writer appeared. Only plain
+    // files are read.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int e = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int statErr = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (statErr == 0 && !S_ISREG(st.st_mode))
+        statErr = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    if (statErr == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        statErr = errno;
+    if (statErr) {
         ::close(fd);
-        return fail(e);
+        return fail(statErr);
     }
     if (stamp)
         *stamp = stampOf(st);

@@ -316,6 +316,27 @@ private Q_SLOTS:
         QVERIFY(!Fs::exists(to));
     }
 
+    // A pipe under a name the program reads (a listed message name, a board
+    // path) is refused at once; it has no writer, so reading it would never end.
+    void readingAPipeIsRefusedWithoutWaiting()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("Taro.001"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0666), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::alarm(60); // the watchdog ends a child that hangs
+            int err = 0;
+            const QByteArray bytes = Fs::readBytes(pipe, &err);
+            ::_exit(err != 0 && bytes.isEmpty() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), "reading the pipe never ended");
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
     void copyReplacesAndKeepsTheTimeStamp()
     {
         QTemporaryDir dir;
