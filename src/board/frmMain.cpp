@@ -791,6 +791,15 @@ void frmMain::Timer3_Timer()
     }
 }
 
+bool frmMain::canHideFromView() const
+{
+    // A hidden window comes back only through the tray icon or the hot key.
+    // On a desktop without a notification area and no hot key held, hiding
+    // would leave the program running out of reach (and a new start refused
+    // as a second copy): the window stays minimized instead.
+    return m_ctx.trayIcon().isShownInArea() || m_ctx.hotKey().registeredCode() != 0;
+}
+
 void frmMain::restoreMainWindow()
 {
     if (m_unloaded)
@@ -967,7 +976,7 @@ void frmMain::changeEvent(QEvent* event)
         // click, hot key) must not be undone by it.
         if (s.intValue(43) == 1)
             QTimer::singleShot(0, this, [this] {
-                if (isMinimized())
+                if (isMinimized() && canHideFromView())
                     hide();
             });
     } else if (!(windowState() & Qt::WindowMaximized)) {
@@ -1005,7 +1014,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     // only takes the window out of view. Shutdown and log-off unload directly.
     if (!m_unloaded && m_ctx.settings().intValue(42) == 1) {
         event->ignore();
-        if (m_ctx.settings().intValue(43) == 1)
+        if (m_ctx.settings().intValue(43) == 1 && canHideFromView())
             hide();
         else
             showMinimized();

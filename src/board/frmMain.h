@@ -164,6 +164,7 @@ private:
     // Tray icon, hot key and mail mark.
     bool messageWindowOpen() const;
     void trayIcon_RightClick(const QPoint& globalPos);
+    bool canHideFromView() const;
     QPointer<frmIcon> m_frmIcon;
     int m_trayPicture = 0; // picture of the tray icon shown now (0 or 1)
 };

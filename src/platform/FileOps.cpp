@@ -199,8 +199,15 @@ int rename(const QString& from, const QString& to)
     const QByteArray f = native(from), t = native(to);
     // link() never replaces, so the check and the move are one step where the
     // file system offers hard links; elsewhere fall back to check-then-rename.
+    // A rename that fails changes nothing: when the old name cannot be given
+    // up (the file is held open on a share), the new one goes again rather
+    // than leave the file under both names.
     if (::link(f.constData(), t.constData()) == 0) {
-        ::unlink(f.constData());
+        if (::unlink(f.constData()) != 0) {
+            const int err = errno;
+            ::unlink(t.constData());
+            return err;
+        }
         return 0;
     }
     const int linkErr = errno;
@@ -212,10 +219,34 @@ int rename(const QString& from, const QString& to)
         return 0;
     if (errno != EXDEV)
         return errno;
-    int err = copy(from, to);
+    // Between file systems: the copy is created exclusively (nothing that
+    // appears meanwhile is replaced) and is on disk before the source goes;
+    // a copy cut short is taken away again.
+    int err = 0;
+    struct stat st;
+    const QByteArray bytes = readBytes(from, &err);
     if (err)
         return err;
-    return remove(from);
+    if (!statPath(from, st))
+        return errno ? errno : ENOENT;
+    const int fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    err = writeAll(fd, bytes.constData(), bytes.size());
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::unlink(f.constData()) != 0)
+        err = errno;
+    if (err) {
+        ::unlink(t.constData());
+        return err;
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::utimensat(AT_FDCWD, t.constData(), times, 0);
+    ::chmod(t.constData(), st.st_mode & 07777);
+    return 0;
 }
 
 int makeDir(const QString& path)
@@ -262,14 +293,21 @@ QByteArray readBytes(const QString& path, int* error, FileStamp* stamp)
     };
     if (path.isEmpty())
         return fail(ENOENT);
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a pipe placed under a listed name would
+    // otherwise hold the program until some writer appeared. Only plain
+    // files are read.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int e = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int statErr = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (statErr == 0 && !S_ISREG(st.st_mode))
+        statErr = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    if (statErr == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        statErr = errno;
+    if (statErr) {
         ::close(fd);
-        return fail(e);
+        return fail(statErr);
     }
     if (stamp)
         *stamp = stampOf(st);

@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <utility>
 #include <memory>
 
 namespace {
@@ -17,6 +18,12 @@ bool isTrailByte(quint8 b)
 {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
+
+// Single bytes code page 932 defines only on Windows: 0x80 as U+0080, 0xA0 and
+// 0xFD to 0xFF as private-use characters.
+constexpr std::pair<std::size_t, char16_t> kWindowsSingles[] = {
+    {0x80, u'\u0080'}, {0xA0, u'\uF8F0'}, {0xFD, u'\uF8F1'}, {0xFE, u'\uF8F2'}, {0xFF, u'\uF8F3'},
+};
 
 struct Tables {
     std::array<char16_t, 256> single {};              // 0 = not a character on its own
@@ -38,9 +45,17 @@ struct Tables {
                 continue;
             const char c = char(b);
             const QString s = dec.decode(QByteArrayView(&c, 1));
-            if (s.size() == 1 && s[0] != QChar::ReplacementCharacter)
+            // The converter answers the bytes it leaves unassigned with SUB
+            // (U+001A), which would read as a control character and be
+            // written back as 0x1A.
+            if (s.size() == 1 && s[0] != QChar::ReplacementCharacter && (s[0] != u'\x1A' || b == 0x1A))
                 single[std::size_t(b)] = s[0].unicode();
         }
+        // Windows gives those bytes characters of their own and back, so a
+        // file holding one keeps it when rewritten.
+        for (auto [b, ch] : kWindowsSingles)
+            if (!single[b])
+                single[b] = ch;
         QByteArray all;
         std::vector<quint16> codes;
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
@@ -79,6 +94,9 @@ struct Tables {
         for (char16_t ch : dbl)
             if (ch)
                 claim(ch);
+        for (auto [b, ch] : kWindowsSingles)
+            if (!enc[ch] && single[b] == ch)
+                enc[ch] = quint16(b);
         // Control characters and NUL map to themselves.
         for (int b = 0; b < 0x20; ++b)
             enc[std::size_t(b)] = quint16(b);

@@ -49,6 +49,11 @@ void QtTrayIcon::add(int picture, const QString& tip)
     m_icon->show();
 }
 
+bool QtTrayIcon::isShownInArea() const
+{
+    return m_added && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void QtTrayIcon::modify(int picture, const QString& tip)
 {
     if (!m_added)

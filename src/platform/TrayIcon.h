@@ -32,6 +32,9 @@ public:
     virtual void remove() = 0;
 
     virtual bool isAdded() const = 0;
+    // Whether a notification area shows the icon now, so that a click on it
+    // can bring a hidden window back. Desktops without one show nothing.
+    virtual bool isShownInArea() const { return isAdded(); }
     virtual int picture() const = 0;
     virtual QString tip() const = 0;
 
@@ -57,6 +60,7 @@ public:
     void modify(int picture, const QString& tip) override;
     void remove() override;
     bool isAdded() const override { return m_added; }
+    bool isShownInArea() const override;
     int picture() const override { return m_picture; }
     QString tip() const override { return m_tip; }
 

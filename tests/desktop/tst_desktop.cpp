@@ -430,6 +430,52 @@ private Q_SLOTS:
         QVERIFY(u.box().shown().isEmpty());
     }
 
+    // Without a notification area the tray icon is no way back: the window is
+    // hidden only while the hot key can bring it back; otherwise it stays
+    // minimized on the task bar, where the user can still reach and end it.
+    void noNotificationAreaKeepsTheWindowWithinReach_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("hotKey");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("closed, no hot key") << u"close"_qs << false << false;
+        QTest::newRow("minimized, no hot key") << u"minimize"_qs << false << false;
+        QTest::newRow("closed, hot key held") << u"close"_qs << true << true;
+        QTest::newRow("minimized, hot key held") << u"minimize"_qs << true << true;
+    }
+
+    void noNotificationAreaKeepsTheWindowWithinReach()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, hotKey);
+        QFETCH(bool, hidden);
+        TestUser u;
+        Desk desk(u);
+        u.ctx().iniFile().store(42, QStringLiteral("1"));
+        u.ctx().iniFile().store(43, QStringLiteral("1"));
+        u.ctx().iniFile().store(63, hotKey ? QStringLiteral("1") : QStringLiteral("0"));
+        u.ctx().iniFile().store(64, QString::number(0x0641));
+        u.tray().setAreaAvailable(false);
+        auto w = desk.open();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        if (how == u"close")
+            w->windowHandle()->close();
+        else
+            w->showMinimized();
+        if (hidden) {
+            QTRY_VERIFY(w->isHidden());
+            QVERIFY(u.hotKey().press(0x0641));
+        } else {
+            QTRY_VERIFY(w->isMinimized());
+            QCoreApplication::processEvents(); // the deferred hide of a minimize
+            QCoreApplication::processEvents();
+            QVERIFY(!w->isHidden());
+        }
+        QVERIFY(w->isVisible());
+        QVERIFY(u.tray().isAdded());
+        QVERIFY(u.box().shown().isEmpty());
+    }
+
     void rightClickShowsTheTrayMenu()
     {
         TestUser u;

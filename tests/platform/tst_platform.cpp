@@ -12,11 +12,17 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <memory>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +36,22 @@ QByteArray hex(const char* spaced)
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QVERIFY(Fs::writeBytes(path, bytes) == 0);
+}
+
+// Append-only folder: names can be added, none removed (root, ext4).
+bool setAppendOnly(const QString& folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -107,6 +129,31 @@ private Q_SLOTS:
         QCOMPARE(s.left(2), QStringLiteral("あA"));
         QCOMPARE(s.size(), 3);
         QCOMPARE(Sjis::decode(hex("85 40 41")).right(1), QStringLiteral("A"));
+    }
+
+    // Bytes a damaged or foreign-made file may hold: each reads as the
+    // character Windows gives it and is written back as the same byte, never
+    // as a control character.
+    void unusualSingleBytesSurviveARewrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("80") << hex("41 80 42") << QStringLiteral("A\u0080B");
+        QTest::newRow("a0") << hex("41 a0 42") << QStringLiteral("A\uF8F0B");
+        QTest::newRow("fd") << hex("41 fd 42") << QStringLiteral("A\uF8F1B");
+        QTest::newRow("fe") << hex("fe 2c") << QStringLiteral("\uF8F2,");
+        QTest::newRow("ff at the end") << hex("82 a0 ff") << QStringLiteral("あ\uF8F3");
+        QTest::newRow("half-width katakana") << hex("a1 b1 df") << QStringLiteral("｡ｱﾟ");
+        QTest::newRow("user-defined pair") << hex("f0 40 f9 fc") << QStringLiteral("\uE000\uE757");
+    }
+
+    void unusualSingleBytesSurviveARewrite()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Sjis::decode(bytes), text);
+        QCOMPARE(Sjis::encode(text).toHex(' '), bytes.toHex(' '));
+        QVERIFY(!Sjis::decode(bytes).contains(u'\x1A'));
     }
 
     void textFilesUseCrLf()
@@ -230,6 +277,64 @@ private Q_SLOTS:
         QVERIFY(!Fs::exists(a));
         QCOMPARE(Fs::readBytes(c), QByteArray("one"));
         QCOMPARE(Fs::rename(a, c), ENOENT);
+    }
+
+    // The source cannot be given up (here: its folder lets nothing be
+    // removed, as a share does with a file held open elsewhere). The rename
+    // fails and the file is still under its old name only.
+    void renameThatCannotGiveUpTheSourceChangesNothing_data()
+    {
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::newRow("other folder") << false;
+        QTest::newRow("other file system") << true;
+    }
+
+    void renameThatCannotGiveUpTheSourceChangesNothing()
+    {
+        QFETCH(bool, otherFileSystem);
+        QTemporaryDir dir;
+        const QString held = dir.filePath(QStringLiteral("held"));
+        QVERIFY(QDir().mkpath(held));
+        const QString from = held + QStringLiteral("/Taro.001");
+        writeFile(from, "message");
+        std::unique_ptr<QTemporaryDir> otherDir;
+        if (otherFileSystem) {
+            otherDir = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/porlune-XXXXXX"));
+            struct stat a, b;
+            if (!otherDir->isValid() || ::stat(QFile::encodeName(dir.path()).constData(), &a) != 0
+                || ::stat(QFile::encodeName(otherDir->path()).constData(), &b) != 0 || a.st_dev == b.st_dev)
+                QSKIP("no second file system at /dev/shm");
+        }
+        const QString to = otherFileSystem ? otherDir->filePath(QStringLiteral("Taro.1"))
+                                           : dir.filePath(QStringLiteral("Taro.1"));
+        if (!setAppendOnly(held, true))
+            QSKIP("the file system or user cannot make a folder append-only");
+        const auto undo = qScopeGuard([&] { setAppendOnly(held, false); });
+
+        QVERIFY(Fs::rename(from, to) != 0);
+        QCOMPARE(Fs::readBytes(from), QByteArray("message"));
+        QVERIFY(!Fs::exists(to));
+    }
+
+    // A pipe under a name the program reads (a listed message name, a board
+    // path) is refused at once; it has no writer, so reading it would never end.
+    void readingAPipeIsRefusedWithoutWaiting()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("Taro.001"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0666), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::alarm(60); // the watchdog ends a child that hangs
+            int err = 0;
+            const QByteArray bytes = Fs::readBytes(pipe, &err);
+            ::_exit(err != 0 && bytes.isEmpty() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), "reading the pipe never ended");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void copyReplacesAndKeepsTheTimeStamp()

@@ -21,6 +21,9 @@ public:
     void modify(int picture, const QString& tip) override;
     void remove() override;
     bool isAdded() const override { return m_added; }
+    bool isShownInArea() const override { return m_added && m_areaAvailable; }
+    // A desktop without a notification area.
+    void setAreaAvailable(bool available) { m_areaAvailable = available; }
     int picture() const override { return m_picture; }
     QString tip() const override { return m_tip; }
 
@@ -35,6 +38,7 @@ public:
 private:
     QList<Call> m_calls;
     bool m_added = false;
+    bool m_areaAvailable = true;
     int m_picture = 0;
     QString m_tip;
 };
