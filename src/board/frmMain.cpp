@@ -40,6 +40,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -1023,8 +1024,11 @@ void frmMain::unload()
     // while a board is being changed or the window is loading: the logout would
     // find the board busy, or the load's login would undo it, and the load would
     // show the window again. The unload follows once they are done, unless they
-    // wait for the user (a box is open): the end must not hang on that.
-    if ((m_loading || m_ctx.board().cyclesRunning > 0) && !QApplication::activeModalWidget()) {
+    // wait for the user (a message box is open): the end must not hang on that.
+    // A dialog that is open is no such wait: its own change (the user dialog's
+    // login) finishes within the bounded waits and the logout comes after it.
+    if ((m_loading || m_ctx.board().cyclesRunning > 0)
+        && !qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         if (!m_unloadPending) {
             m_unloadPending = true;
             QTimer::singleShot(50, this, [this] {

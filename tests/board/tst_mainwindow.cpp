@@ -1,5 +1,6 @@
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
+#include "dialogs/frmUser.h"
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 #include "platform/QuotedCsv.h"
@@ -15,7 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialog>
+#include <QMessageBox>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -274,12 +275,15 @@ private Q_SLOTS:
 
     void endRequestedDuringABoardChangeStillLogsOut_data()
     {
-        QTest::addColumn<bool>("atStart"); // during the login of the load, else during the set button
+        // The change under way: the load's login, the set button, or the login
+        // of the user dialog's OK (a modal dialog is open then).
+        QTest::addColumn<QString>("during");
         QTest::addColumn<bool>("boxOpen"); // a modal box waits for the user at that moment
-        QTest::newRow("during the load's login") << true << false;
-        QTest::newRow("during the set button") << false << false;
-        QTest::newRow("during the load's login, a box open") << true << true;
-        QTest::newRow("during the set button, a box open") << false << true;
+        QTest::newRow("during the load's login") << "load" << false;
+        QTest::newRow("during the set button") << "set" << false;
+        QTest::newRow("during the user dialog's login") << "user" << false;
+        QTest::newRow("during the load's login, a box open") << "load" << true;
+        QTest::newRow("during the set button, a box open") << "set" << true;
     }
 
     void endRequestedDuringABoardChangeStillLogsOut()
@@ -289,12 +293,13 @@ private Q_SLOTS:
         // signal may ask for the unload right then. The user must still end up
         // logged out of every board, without an error box, and the window must
         // not stay on screen after its unload.
-        QFETCH(bool, atStart);
+        QFETCH(QString, during);
         QFETCH(bool, boxOpen);
         TestUser u;
         Office office(u);
         auto w = std::make_unique<frmMain>(u.ctx());
         QSignalSpy ended(w.get(), &frmMain::unloaded);
+        const bool atStart = during == QLatin1String("load");
         if (!atStart)
             w->Form_Load();
         const QByteArray content = Fs::readBytes(office.board1);
@@ -307,7 +312,8 @@ private Q_SLOTS:
                 if (boxOpen) {
                     // A box waiting for the user: the end goes on at once
                     // rather than wait for a click that may never come.
-                    QDialog box;
+                    QMessageBox box(QMessageBox::Critical, QStringLiteral("掲示板アクセスエラー"),
+                                    QStringLiteral("共有掲示板ファイルに異常があります"));
                     box.setModal(true);
                     box.show();
                     w->unload();
@@ -318,10 +324,17 @@ private Q_SLOTS:
             }
             SharedClaim::waitLettingEventsRun(std::min(ms, 5));
         };
-        if (atStart)
+        std::unique_ptr<frmUser> dialog;
+        if (atStart) {
             w->Form_Load();
-        else
+        } else if (during == QLatin1String("set")) {
             control<QPushButton>(w.get(), "cmdSettei")->click();
+        } else {
+            dialog = std::make_unique<frmUser>(u.ctx(), *w);
+            dialog->setModal(true);
+            dialog->show();
+            control<QPushButton>(dialog.get(), "cmdSettei")->click();
+        }
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(asked);
         if (!boxOpen) {
