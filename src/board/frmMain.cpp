@@ -547,6 +547,8 @@ void frmMain::cboGroup_Click()
 {
     if (cboGroup->count() == 0 || cboGroup->itemText(0).isEmpty())
         return;
+    ++m_groupSwitches;
+    const auto done = qScopeGuard([this] { --m_groupSwitches; });
     BoardState& board = m_ctx.board();
     const int selected = std::max(0, cboGroup->currentIndex());
     int index = BoardState::BoardCount - 1;
@@ -818,6 +820,11 @@ void frmMain::Timer4_Timer()
 {
     if (++m_timer4Count > m_ctx.settings().intValue(41)) {
         m_timer4Count = 0;
+        // A group switch still under way lets ticks run from its waits and its
+        // error box: starting another from inside it would wait and box again,
+        // nested deeper at every tick while the board stays unreadable.
+        if (m_groupSwitches > 0)
+            return;
         cboGroup_Click();
     }
 }

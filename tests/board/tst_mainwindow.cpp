@@ -445,6 +445,39 @@ private Q_SLOTS:
         QCOMPARE(cell(grid, 1, 2), QStringLiteral("昼食"));
     }
 
+    void refreshTickDuringARefreshStartsNoOther()
+    {
+        // The refresh waits while the board stays empty and ends with the
+        // damaged-board box; refresh ticks keep coming meanwhile (the wait and
+        // the box let events run). A tick must not start a second refresh from
+        // inside the first: each would wait and box again, nested ever deeper
+        // for as long as the board stays damaged.
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        Fs::remove(office.board1 + QStringLiteral(".bak"));
+        QCOMPARE(Fs::writeBytes(office.board1, QByteArray()), 0);
+        // One refresh of the damaged board on its own, for comparison.
+        u.ctx().board().waits.pause = [](int) {};
+        u.box().clear();
+        w->Timer4_Timer(); // setting 41 is 0: every tick is due
+        const QStringList alone = u.box().texts();
+        QVERIFY(!alone.isEmpty());
+        QVERIFY(alone.count(QStringLiteral("共有掲示板ファイルに異常があります")) == alone.size());
+
+        int ticks = 0;
+        u.ctx().board().waits.pause = [&](int) {
+            if (ticks < 3) {
+                ++ticks;
+                w->Timer4_Timer();
+            }
+        };
+        u.box().clear();
+        w->Timer4_Timer();
+        QCOMPARE(ticks, 3);
+        QCOMPARE(u.box().texts(), alone);
+    }
+
     void readOnlyBoardIsMarkedOnce()
     {
         TestUser u;
