@@ -1030,20 +1030,26 @@ void frmMain::unload()
     // Asked for from inside a wait (the tray's end item, a terminate signal)
     // while a board is being changed or the window is loading: the logout would
     // find the board busy, or the load's login would undo it, and the load would
-    // show the window again. The unload follows once they are done, unless they
-    // wait for the user (a message box is open): the end must not hang on that.
-    // A dialog that is open is no such wait: its own change (the user dialog's
-    // login) finishes within the bounded waits and the logout comes after it.
-    if ((m_loading || m_ctx.board().cyclesRunning > 0)
-        && !qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        if (!m_unloadPending) {
-            m_unloadPending = true;
-            QTimer::singleShot(50, this, [this] {
-                m_unloadPending = false;
-                unload();
-            });
+    // show the window again. The unload follows once they are done (an open
+    // dialog's own change, such as the user dialog's login, included).
+    if (m_loading || m_ctx.board().cyclesRunning > 0) {
+        // A message box shown from inside them waits for a user who may never
+        // come (the session is ending): it is closed, as the unload closes
+        // every other window, so that they can end. One that cannot be closed
+        // leaves the unload to go on at once rather than hang.
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box)
+            box->close();
+        if (!box || !box->isVisible()) {
+            if (!m_unloadPending) {
+                m_unloadPending = true;
+                QTimer::singleShot(50, this, [this] {
+                    m_unloadPending = false;
+                    unload();
+                });
+            }
+            return;
         }
-        return;
     }
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
