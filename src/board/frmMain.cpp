@@ -493,7 +493,21 @@ void frmMain::reloadReturns()
 
 void frmMain::reloadBoards()
 {
+    // The exit's logout walks only the boards chosen then: one the user is
+    // logged in on now and that the new choice (or a new board list) leaves
+    // out is logged out of at once, or the user would stay shown there.
+    auto chosen = [this] {
+        QStringList paths;
+        for (const BoardEntry& e : m_ctx.board().entries)
+            if (e.shown && e.loggedIn && !paths.contains(e.path))
+                paths.append(e.path);
+        return paths;
+    };
+    QStringList left = chosen();
     fillGroupBox(Banfile_Read(m_ctx));
+    for (const QString& path : chosen())
+        left.removeAll(path);
+    Ikifile_LogoutOf(m_ctx, left);
     if (cboGroup->itemText(0).isEmpty()) {
         // No board is shown any more: the group switch leaves the grid alone,
         // which would keep showing a board that is no longer chosen.
