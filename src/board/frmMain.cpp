@@ -424,9 +424,9 @@ void frmMain::Form_Load()
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
 
-    // Ended from inside the load while a box waited for the user: nothing
-    // more to start or show.
-    if (m_unloaded)
+    // Ended from inside the load, or an end asked for during it that follows
+    // the load: nothing more to start, poll or show.
+    if (m_unloaded || m_unloadPending)
         return;
 
     // 15.
@@ -438,7 +438,7 @@ void frmMain::Form_Load()
     // 16.
     cboGroup_Click();
     Timer1_Shori();
-    if (!m_unloaded)
+    if (!m_unloaded && !m_unloadPending)
         show();
 }
 

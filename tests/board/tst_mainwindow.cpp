@@ -328,6 +328,7 @@ private Q_SLOTS:
         std::unique_ptr<frmUser> dialog;
         if (atStart) {
             w->Form_Load();
+            QVERIFY(!w->isVisible()); // the end follows the load: nothing shown meanwhile
         } else if (during == QLatin1String("set")) {
             control<QPushButton>(w.get(), "cmdSettei")->click();
         } else {
