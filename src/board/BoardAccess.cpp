@@ -355,11 +355,11 @@ namespace {
 
 // Login and logout differ only in the automatic whereabouts they may set and the
 // login state they leave.
-bool markLoginState(AppContext& ctx, bool setPlace, int destinationSetting, int returnSetting,
-                    const QString& login)
+std::function<void(BoardRow&)> loginChange(AppContext& ctx, bool setPlace, int destinationSetting,
+                                           int returnSetting, const QString& login)
 {
-    const Settings& s = ctx.settings();
-    return markOwnRows(ctx, [&](BoardRow& r) {
+    return [&ctx, setPlace, destinationSetting, returnSetting, login](BoardRow& r) {
+        const Settings& s = ctx.settings();
         if (setPlace) {
             r.destination = s.text(destinationSetting);
             r.expectedReturn = s.text(returnSetting);
@@ -368,7 +368,13 @@ bool markLoginState(AppContext& ctx, bool setPlace, int destinationSetting, int 
         r.setTime = SetTimeText(ctx.clock());
         r.mailAddress = s.text(SettingNo::MailAddress);
         r.login = login;
-    });
+    };
+}
+
+bool markLoginState(AppContext& ctx, bool setPlace, int destinationSetting, int returnSetting,
+                    const QString& login)
+{
+    return markOwnRows(ctx, loginChange(ctx, setPlace, destinationSetting, returnSetting, login));
 }
 
 } // namespace
@@ -383,6 +389,15 @@ void Ikifile_Logout(AppContext& ctx, bool endSetChecked)
 {
     const bool autoExit = ctx.settings().intValue(57) == 1 && !endSetChecked;
     markLoginState(ctx, autoExit, 59, 61, QStringLiteral("0"));
+}
+
+void Ikifile_LogoutOf(AppContext& ctx, const QStringList& paths)
+{
+    // Not an exit: the whereabouts stay as they are.
+    const auto change = loginChange(ctx, false, 59, 61, QStringLiteral("0"));
+    const QString name = ctx.settings().text(SettingNo::UserName);
+    for (const QString& path : paths)
+        runUpdateCycle(ctx, -1, path, [&](QList<BoardRow>& rows) { forEachOwnRow(rows, name, change); });
 }
 
 GroupBoxItems Banfile_Read(AppContext& ctx)

@@ -73,6 +73,9 @@ int forEachOwnRow(QList<BoardRow>& rows, const QString& name,
 // ("今日は終了時に自動入力しない").
 int Ikifile_Login(AppContext& ctx);
 void Ikifile_Logout(AppContext& ctx, bool endSetChecked);
+// Logout on the given boards only (boards the user stops using while the
+// program runs), leaving the whereabouts as they are.
+void Ikifile_LogoutOf(AppContext& ctx, const QStringList& paths);
 
 // The damaged-board message: "共有掲示板ファイルに異常があります",
 // title "掲示板アクセスエラー", stop icon, OK.

@@ -40,6 +40,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -423,9 +424,9 @@ void frmMain::Form_Load()
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
 
-    // Ended from inside the load while a box waited for the user: nothing
-    // more to start or show.
-    if (m_unloaded)
+    // Ended from inside the load, or an end asked for during it that follows
+    // the load: nothing more to start, poll or show.
+    if (m_unloaded || m_unloadPending)
         return;
 
     // 15.
@@ -437,7 +438,7 @@ void frmMain::Form_Load()
     // 16.
     cboGroup_Click();
     Timer1_Shori();
-    if (!m_unloaded)
+    if (!m_unloaded && !m_unloadPending)
         show();
 }
 
@@ -492,7 +493,21 @@ void frmMain::reloadReturns()
 
 void frmMain::reloadBoards()
 {
+    // The exit's logout walks only the boards chosen then: one the user is
+    // logged in on now and that the new choice (or a new board list) leaves
+    // out is logged out of at once, or the user would stay shown there.
+    auto chosen = [this] {
+        QStringList paths;
+        for (const BoardEntry& e : m_ctx.board().entries)
+            if (e.shown && e.loggedIn && !paths.contains(e.path))
+                paths.append(e.path);
+        return paths;
+    };
+    QStringList left = chosen();
     fillGroupBox(Banfile_Read(m_ctx));
+    for (const QString& path : chosen())
+        left.removeAll(path);
+    Ikifile_LogoutOf(m_ctx, left);
     if (cboGroup->itemText(0).isEmpty()) {
         // No board is shown any more: the group switch leaves the grid alone,
         // which would keep showing a board that is no longer chosen.
@@ -546,6 +561,8 @@ void frmMain::cboGroup_Click()
 {
     if (cboGroup->count() == 0 || cboGroup->itemText(0).isEmpty())
         return;
+    ++m_groupSwitches;
+    const auto done = qScopeGuard([this] { --m_groupSwitches; });
     BoardState& board = m_ctx.board();
     const int selected = std::max(0, cboGroup->currentIndex());
     int index = BoardState::BoardCount - 1;
@@ -826,6 +843,11 @@ void frmMain::Timer4_Timer()
 {
     if (++m_timer4Count > m_ctx.settings().intValue(41)) {
         m_timer4Count = 0;
+        // A group switch still under way lets ticks run from its waits and its
+        // error box: starting another from inside it would wait and box again,
+        // nested deeper at every tick while the board stays unreadable.
+        if (m_groupSwitches > 0)
+            return;
         cboGroup_Click();
     }
 }
@@ -1031,17 +1053,26 @@ void frmMain::unload()
     // Asked for from inside a wait (the tray's end item, a terminate signal)
     // while a board is being changed or the window is loading: the logout would
     // find the board busy, or the load's login would undo it, and the load would
-    // show the window again. The unload follows once they are done, unless they
-    // wait for the user (a box is open): the end must not hang on that.
-    if ((m_loading || m_ctx.board().cyclesRunning > 0) && !QApplication::activeModalWidget()) {
-        if (!m_unloadPending) {
-            m_unloadPending = true;
-            QTimer::singleShot(50, this, [this] {
-                m_unloadPending = false;
-                unload();
-            });
+    // show the window again. The unload follows once they are done (an open
+    // dialog's own change, such as the user dialog's login, included).
+    if (m_loading || m_ctx.board().cyclesRunning > 0) {
+        // A message box shown from inside them waits for a user who may never
+        // come (the session is ending): it is closed, as the unload closes
+        // every other window, so that they can end. One that cannot be closed
+        // leaves the unload to go on at once rather than hang.
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box)
+            box->close();
+        if (!box || !box->isVisible()) {
+            if (!m_unloadPending) {
+                m_unloadPending = true;
+                QTimer::singleShot(50, this, [this] {
+                    m_unloadPending = false;
+                    unload();
+                });
+            }
+            return;
         }
-        return;
     }
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})

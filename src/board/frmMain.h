@@ -156,6 +156,7 @@ private:
     Fs::FileStamp m_shownStamp; // of the board the grid was filled from last
     QList<QPointer<class frmMessage>> m_messages;
     bool m_polling = false;
+    int m_groupSwitches = 0; // group switches under way (their waits let ticks run)
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     int m_timer5Count = 30000;

@@ -1,5 +1,6 @@
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
+#include "dialogs/frmUser.h"
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 #include "platform/QuotedCsv.h"
@@ -15,7 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialog>
+#include <QMessageBox>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -274,12 +275,15 @@ private Q_SLOTS:
 
     void endRequestedDuringABoardChangeStillLogsOut_data()
     {
-        QTest::addColumn<bool>("atStart"); // during the login of the load, else during the set button
+        // The change under way: the load's login, the set button, or the login
+        // of the user dialog's OK (a modal dialog is open then).
+        QTest::addColumn<QString>("during");
         QTest::addColumn<bool>("boxOpen"); // a modal box waits for the user at that moment
-        QTest::newRow("during the load's login") << true << false;
-        QTest::newRow("during the set button") << false << false;
-        QTest::newRow("during the load's login, a box open") << true << true;
-        QTest::newRow("during the set button, a box open") << false << true;
+        QTest::newRow("during the load's login") << "load" << false;
+        QTest::newRow("during the set button") << "set" << false;
+        QTest::newRow("during the user dialog's login") << "user" << false;
+        QTest::newRow("during the load's login, a box open") << "load" << true;
+        QTest::newRow("during the set button, a box open") << "set" << true;
     }
 
     void endRequestedDuringABoardChangeStillLogsOut()
@@ -289,12 +293,13 @@ private Q_SLOTS:
         // signal may ask for the unload right then. The user must still end up
         // logged out of every board, without an error box, and the window must
         // not stay on screen after its unload.
-        QFETCH(bool, atStart);
+        QFETCH(QString, during);
         QFETCH(bool, boxOpen);
         TestUser u;
         Office office(u);
         auto w = std::make_unique<frmMain>(u.ctx());
         QSignalSpy ended(w.get(), &frmMain::unloaded);
+        const bool atStart = during == QLatin1String("load");
         if (!atStart)
             w->Form_Load();
         const QByteArray content = Fs::readBytes(office.board1);
@@ -305,30 +310,38 @@ private Q_SLOTS:
                 asked = true;
                 QCOMPARE(Fs::writeBytes(office.board1, content), 0); // the older copy is done
                 if (boxOpen) {
-                    // A box waiting for the user: the end goes on at once
-                    // rather than wait for a click that may never come.
-                    QDialog box;
+                    // A box waiting for the user inside the change: it must
+                    // not hold up the end, nor may the end leave the change
+                    // to write after the logout.
+                    QMessageBox box(QMessageBox::Critical, QStringLiteral("掲示板アクセスエラー"),
+                                    QStringLiteral("共有掲示板ファイルに異常があります"));
                     box.setModal(true);
                     box.show();
                     w->unload();
-                    QCOMPARE(ended.size(), 1);
+                    QVERIFY(!box.isVisible());
                 } else {
                     w->unload();
                 }
             }
             SharedClaim::waitLettingEventsRun(std::min(ms, 5));
         };
-        if (atStart)
+        std::unique_ptr<frmUser> dialog;
+        if (atStart) {
             w->Form_Load();
-        else
+            QVERIFY(!w->isVisible()); // the end follows the load: nothing shown meanwhile
+        } else if (during == QLatin1String("set")) {
             control<QPushButton>(w.get(), "cmdSettei")->click();
+        } else {
+            dialog = std::make_unique<frmUser>(u.ctx(), *w);
+            dialog->setModal(true);
+            dialog->show();
+            control<QPushButton>(dialog.get(), "cmdSettei")->click();
+        }
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(asked);
-        if (!boxOpen) {
-            QCOMPARE(office.rows(office.board1)[0].login, QStringLiteral("0"));
-            QCOMPARE(office.rows(office.board3)[1].login, QStringLiteral("0"));
-            QVERIFY2(u.box().shown().isEmpty(), qPrintable(u.box().texts().join(u'|')));
-        }
+        QCOMPARE(office.rows(office.board1)[0].login, QStringLiteral("0"));
+        QCOMPARE(office.rows(office.board3)[1].login, QStringLiteral("0"));
+        QVERIFY2(u.box().shown().isEmpty(), qPrintable(u.box().texts().join(u'|')));
         QVERIFY(!w->isVisible());
         QVERIFY(!w->Timer1.isActive() && !w->Timer2.isActive() && !w->Timer4.isActive());
     }
@@ -430,6 +443,39 @@ private Q_SLOTS:
         QCOMPARE(TextFile::writeLines(office.board1, lines), 0);
         w->cboGroup_Click();
         QCOMPARE(cell(grid, 1, 2), QStringLiteral("昼食"));
+    }
+
+    void refreshTickDuringARefreshStartsNoOther()
+    {
+        // The refresh waits while the board stays empty and ends with the
+        // damaged-board box; refresh ticks keep coming meanwhile (the wait and
+        // the box let events run). A tick must not start a second refresh from
+        // inside the first: each would wait and box again, nested ever deeper
+        // for as long as the board stays damaged.
+        TestUser u;
+        Office office(u);
+        auto w = office.open();
+        Fs::remove(office.board1 + QStringLiteral(".bak"));
+        QCOMPARE(Fs::writeBytes(office.board1, QByteArray()), 0);
+        // One refresh of the damaged board on its own, for comparison.
+        u.ctx().board().waits.pause = [](int) {};
+        u.box().clear();
+        w->Timer4_Timer(); // setting 41 is 0: every tick is due
+        const QStringList alone = u.box().texts();
+        QVERIFY(!alone.isEmpty());
+        QVERIFY(alone.count(QStringLiteral("共有掲示板ファイルに異常があります")) == alone.size());
+
+        int ticks = 0;
+        u.ctx().board().waits.pause = [&](int) {
+            if (ticks < 3) {
+                ++ticks;
+                w->Timer4_Timer();
+            }
+        };
+        u.box().clear();
+        w->Timer4_Timer();
+        QCOMPARE(ticks, 3);
+        QCOMPARE(u.box().texts(), alone);
     }
 
     void readOnlyBoardIsMarkedOnce()

@@ -278,6 +278,46 @@ private Q_SLOTS:
         QCOMPARE(again.ctx().settings().text(24), QStringLiteral("11111111111111111111"));
     }
 
+    void boardLeftWhileRunningIsLoggedOut_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("login cleared") << "login";
+        QTest::newRow("board no longer read") << "read";
+        QTest::newRow("another board list") << "list";
+    }
+
+    void boardLeftWhileRunningIsLoggedOut()
+    {
+        // Logged in on board 1 at start, the user stops using it while the
+        // program runs: the row must not stay logged in after the exit, whose
+        // logout walks only the boards chosen then.
+        QFETCH(QString, how);
+        SharedFolder shared;
+        TestUser u;
+        u.loadSettings();
+        u.ctx().iniFile().store(26, kMe);
+        auto w = configuredMain(u, shared, QStringLiteral("22111111111111111111"));
+        QCOMPARE(shared.myLogin(), QStringLiteral("1"));
+        if (how == QLatin1String("list")) {
+            const QString other = shared.dir.filePath(QStringLiteral("ban2.txt"));
+            QCOMPARE(TextFile::writeLines(other, {QStringLiteral("2,\"営業部\",\"%1\"").arg(shared.board2)}), 0);
+            u.ctx().iniFile().store(19, other);
+            w->reloadBoards();
+        } else {
+            frmKeijiban boards(u.ctx(), *w);
+            control<QCheckBox>(&boards, how == QLatin1String("login") ? QStringLiteral("chkLogin1")
+                                                                      : QStringLiteral("chkRead1"))
+                ->click();
+            click(&boards, "cmdOK");
+        }
+        QCOMPARE(shared.myLogin(), QStringLiteral("0"));
+        w->unload();
+        QCOMPARE(shared.myLogin(), QStringLiteral("0"));
+        const QStringList others = TextFile::readLines(shared.board1).lines;
+        QCOMPARE(QuotedCsv::parseLine(others.value(0)).fields.value(2), QStringLiteral("1")); // 佐藤花子 untouched
+        QVERIFY2(u.box().shown().isEmpty(), qPrintable(u.box().texts().join(u'|')));
+    }
+
     void mailPlaceFolder()
     {
         SharedFolder shared;
