@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -348,6 +349,15 @@ int truncate(const QString& path, qint64 size)
     if (::truncate(native(path).constData(), off_t(size)) != 0)
         return errno;
     return 0;
+}
+
+QString followLinks(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
 }
 
 QString errorText(int error)

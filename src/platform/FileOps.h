@@ -47,6 +47,10 @@ int remove(const QString& path);
 // Works between folders and between file systems.
 int rename(const QString& from, const QString& to);
 int makeDir(const QString& path);
+// Where a symbolic link finally points (absolute), or path itself when it is
+// no link or a broken one. A file replaced by renaming over it is replaced
+// there: renaming over the link would turn it into a file of its own.
+QString followLinks(const QString& path);
 
 // Names (not paths) of the files in folder that match a wildcard pattern
 // (* and ?), in name order.

@@ -1,5 +1,6 @@
 #include "platform/SharedClaim.h"
 
+#include "platform/FileOps.h"
 #include "platform/SharedFile.h"
 
 #include <QCoreApplication>
@@ -179,7 +180,8 @@ void SharedClaim::waitLettingEventsRun(int ms)
 
 QString SharedClaim::lockPathFor(const QString& sharedPath)
 {
-    return sharedPath + QStringLiteral(".lck");
+    // Copies reaching the file through different links share one claim.
+    return Fs::followLinks(sharedPath) + QStringLiteral(".lck");
 }
 
 QString SharedClaim::descriptionPathFor(const QString& lockPath)
@@ -588,9 +590,10 @@ int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const
             step = std::min(step * 2, 50);
         }
     };
+    const QString real = Fs::followLinks(path);
     if (!previous.isEmpty()) {
-        if (const int err = replaceOne(path + QStringLiteral(".bak"), previous))
+        if (const int err = replaceOne(real + QStringLiteral(".bak"), previous))
             return err;
     }
-    return replaceOne(path, bytes);
+    return replaceOne(real, bytes);
 }

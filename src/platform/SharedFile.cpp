@@ -80,8 +80,9 @@ int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPa
     return EEXIST;
 }
 
-int replace(const QString& path, const QByteArray& bytes, bool keepBackup)
+int replace(const QString& linkedPath, const QByteArray& bytes, bool keepBackup)
 {
+    const QString path = Fs::followLinks(linkedPath);
     if (keepBackup && Fs::length(path) > 0) {
         int err = 0;
         const QByteArray old = Fs::readBytes(path, &err);

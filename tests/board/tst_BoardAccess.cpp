@@ -8,7 +8,9 @@
 #include "platform/SharedClaim.h"
 #include "platform/TextCodec.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <cerrno>
@@ -463,6 +465,48 @@ void TestBoardAccess::boardTableReloadedDuringCycle()
     QCOMPARE(Fs::readBytes(b), bBefore);
     QVERIFY(!Fs::exists(SharedClaim::lockPathFor(a)));
     QVERIFY(!Fs::exists(SharedClaim::lockPathFor(b)));
+}
+
+void TestBoardAccess::boardReachedThroughLinks()
+{
+    // Two copies reach one board through links of their own. A rename over a
+    // link would make it a local file that nobody else sees, and claims beside
+    // each link would not keep the copies apart.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("share")) && QDir(dir.path()).mkpath(QStringLiteral("one"))
+            && QDir(dir.path()).mkpath(QStringLiteral("two")));
+    const QString real = dir.filePath(QStringLiteral("share/p.iki"));
+    const QString viaOne = dir.filePath(QStringLiteral("one/p.iki"));
+    const QString viaTwo = dir.filePath(QStringLiteral("two/board.iki"));
+    writeRows(real, threePeople());
+    QVERIFY(QFile::link(real, viaOne));
+    QVERIFY(QFile::link(QStringLiteral("../share/p.iki"), viaTwo));
+    QCOMPARE(SharedClaim::lockPathFor(viaOne), SharedClaim::lockPathFor(viaTwo));
+
+    // The other copy holds the board; this one must wait for it.
+    auto other = std::make_unique<SharedClaim>(SharedClaim::lockPathFor(viaTwo));
+    QCOMPARE(other->acquire(), 0);
+    auto u = quickUser();
+    int waited = 0;
+    u->ctx().board().waits.pause = [&](int) {
+        ++waited;
+        other.reset();
+    };
+    QCOMPARE(runUpdateCycle(u->ctx(), 0, viaOne, [](QList<BoardRow>& rows) { rows[0].destination = QStringLiteral("一"); }),
+             CycleResult::Written);
+    QVERIFY(waited > 0);
+    QCOMPARE(runUpdateCycle(u->ctx(), 0, viaTwo, [](QList<BoardRow>& rows) { rows[2].destination = QStringLiteral("二"); }),
+             CycleResult::Written);
+
+    QVERIFY(QFileInfo(viaOne).isSymLink());
+    QVERIFY(QFileInfo(viaTwo).isSymLink());
+    QCOMPARE(rowsOf(real)[0].destination, QStringLiteral("一"));
+    QCOMPARE(rowsOf(real)[2].destination, QStringLiteral("二"));
+    QVERIFY(Fs::isFile(real + QStringLiteral(".bak")));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("one"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList {QStringLiteral("p.iki")});
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("two"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList {QStringLiteral("board.iki")});
 }
 
 void TestBoardAccess::ikifileWriteKeepsBackup()

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void readOnlyBoardNotWritten();
     void nestedCycleOnSameBoardRefused();
     void boardTableReloadedDuringCycle();
+    void boardReachedThroughLinks();
     void ikifileWriteKeepsBackup();
     void boardList_data();
     void boardList();
