@@ -15,6 +15,7 @@
 #include "platform/TextFile.h"
 #include "platform/Twips.h"
 #include "startup/SharedRoutines.h"
+#include "support/FileSizeCap.h"
 #include "support/Controls.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -35,9 +36,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -740,21 +739,17 @@ private Q_SLOTS:
         Office office;
         Sender me(office);
         // Room for what the log holds and not one byte more.
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         QByteArray big(64 * 1024, 'x');
         Fs::writeBytes(me.logPath(), big);
         auto w = me.open(0, 0);
         QSignalSpy finished(w.get(), &QDialog::finished);
         control<QCheckBox>(w.get(), QStringLiteral("chkReceive"))->setChecked(true);
         control<QCheckBox>(w.get(), QStringLiteral("chkLog"))->setChecked(true);
-        rlimit tight = old;
-        tight.rlim_cur = rlim_t(big.size());
-        setrlimit(RLIMIT_FSIZE, &tight);
-        click(w.get(), "cmdSend");
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
+        {
+            FileSizeCap cap(rlim_t(big.size()));
+            QVERIFY(cap.active());
+            click(w.get(), "cmdSend");
+        }
 
         QCOMPARE(me.box().shown().size(), 1);
         QVERIFY(me.box().shown()[0].text.startsWith(QStringLiteral("(frmMailSend_cmdSend_Click)") + me.logPath()));

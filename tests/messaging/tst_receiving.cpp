@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "startup/SharedRoutines.h"
 #include "startup/StartupSequence.h"
+#include "support/FileSizeCap.h"
 #include "support/SharedPlace.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -17,9 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -218,15 +217,12 @@ private Q_SLOTS:
         const QString log = b.user.ctx().settings().text(32);
         const QByteArray held = QByteArray("x\r\n").repeated(16 * 1024);
         QCOMPARE(Fs::writeBytes(log, held), 0);
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tight = old;
-        tight.rlim_cur = rlim_t(held.size());
-        setrlimit(RLIMIT_FSIZE, &tight);
-        const bool closedFirst = w->cmdClose_Click();
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
+        bool closedFirst = true;
+        {
+            FileSizeCap cap(rlim_t(held.size()));
+            QVERIFY(cap.active());
+            closedFirst = w->cmdClose_Click();
+        }
 
         QVERIFY(!closedFirst);
         QCOMPARE(b.user.box().shown().size(), 1);

@@ -4,6 +4,7 @@
 #include "platform/TextFile.h"
 #include "startup/SharedRoutines.h"
 #include "startup/StartupSequence.h"
+#include "support/FileSizeCap.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -14,9 +15,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
 #include <map>
-#include <sys/resource.h>
 
 namespace {
 
@@ -263,15 +262,11 @@ private Q_SLOTS:
     {
         TestUser u;
         // The file system takes the first 40 records only (a full disk or quota).
-        struct rlimit saved;
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved;
-        small.rlim_cur = 40 * 128;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        u.loadSettings();
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        {
+            FileSizeCap cap(40 * 128);
+            QVERIFY(cap.active());
+            u.loadSettings();
+        }
 
         QCOMPARE(u.box().texts(), QStringList {QStringLiteral("(Inifile_Write)") + u.ctx().settingsPath()
                                                + QStringLiteral(" write error! err code = ") + QString::number(EFBIG)});
