@@ -3,13 +3,11 @@
 #include "messaging/MailNames.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
-#include "platform/SharedFile.h"
 #include "startup/AppContext.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <unistd.h>
 
 namespace {
 
@@ -41,37 +39,11 @@ QString Mailbox::tmpFolderPath() const
 
 int Mailbox::moveNoReplace(const QString& from, const QString& to)
 {
+    // Only plain files move; Fs::rename never replaces, and between the share
+    // and the program folder it neither loses the file nor leaves it twice.
     if (!Fs::isFile(from))
         return ENOENT;
-    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
-    if (::link(f.constData(), t.constData()) == 0) {
-        if (::unlink(f.constData()) != 0) {
-            const int err = errno;
-            ::unlink(t.constData());
-            return err;
-        }
-        return 0;
-    }
-    if (errno == EEXIST || Fs::exists(to))
-        return EEXIST;
-    if (::rename(f.constData(), t.constData()) == 0)
-        return 0;
-    if (errno != EXDEV)
-        return errno;
-    // From the share into the program folder: the copy appears whole under its
-    // name; if the source then cannot be removed (still open elsewhere), the
-    // copy goes again, so the file is neither lost nor taken twice.
-    int err = 0;
-    const QByteArray bytes = Fs::readBytes(from, &err);
-    if (err)
-        return err;
-    if ((err = SharedFile::createNew(to, bytes)))
-        return err;
-    if ((err = Fs::remove(from))) {
-        Fs::remove(to);
-        return err;
-    }
-    return 0;
+    return Fs::rename(from, to);
 }
 
 QSet<int> Mailbox::usedInboxNumbers() const
