@@ -2,7 +2,14 @@
 # Configures and builds into build/ (Ninja, with debug information).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# ccache, when the machine has it, lets several checkouts of the project share
+# one compiler cache (paths taken relative to the checkout).
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 
 # The automatic moc step of an existing build tree does not notice headers that
 # appear later (a merge bringing a new Q_OBJECT class): when the set of headers
