@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxkbcommon-dev
     libcurl4-openssl-dev
     xvfb xauth x11-utils xdotool
