@@ -5,7 +5,7 @@
 //
 //   build/bin/bench_msglog [records=100000] [runs=5] [plain|locked]
 
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 #include "msglog/MessageLog.h"
 #include "platform/FileOps.h"
 #include "platform/TextCodec.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/MainHost.h"
+
 #include "platform/FileOps.h"
 
 #include <QMainWindow>
@@ -21,7 +23,7 @@ class QWidget;
 // The program's one permanent window: the board grid, the boxes and the button
 // that set the user's whereabouts, the menus that open every other window, and
 // the six timers that do the periodic work.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, public MainHost
 {
     Q_OBJECT
 
@@ -29,13 +31,15 @@ public:
     explicit frmMain(AppContext& ctx, QWidget* parent = nullptr);
     ~frmMain() override;
 
+    QWidget* hostWidget() override { return this; }
+
     // The loading sequence; shows the window at its end.
     void Form_Load();
     // Unloads: logs out, saves the layout, ends the program (unloaded()).
     void unload();
 
     // Group switch: re-reads the selected board and redraws the grid.
-    void cboGroup_Click();
+    void cboGroup_Click() override;
     // Grid fill; redraws only when the board changed or force is set.
     void Ikifile_Show(const QString& path, bool force);
     // The set button.
@@ -55,8 +59,8 @@ public:
 
     // Every dialog opened from this window stops Timer1 and Timer2 while it is
     // open and starts them again by their settings when it closes.
-    void pauseMessageTimers();
-    void resumeMessageTimers();
+    void pauseMessageTimers() override;
+    void resumeMessageTimers() override;
 
     // Runs a dialog modally under the rule above.
     int runDialog(QDialog& dialog);
@@ -69,13 +73,13 @@ public:
 
     // Rebuilds the board table and the group box from the board list and the
     // board flags, then runs the group switch.
-    void reloadBoards();
+    void reloadBoards() override;
     // Refills the destination or return box: personal entries, then the common list.
-    void reloadDestinations();
-    void reloadReturns();
+    void reloadDestinations() override;
+    void reloadReturns() override;
 
     // The help file at a context number.
-    void showHelp(int context);
+    void showHelp(int context) override;
 
     bool endSetChecked() const;
     QString captionBase() const;

@@ -1,6 +1,6 @@
 #include "dialogs/frmFilePath.h"
 
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "dialogs/FilePathRows.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
@@ -14,8 +14,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-frmFilePath::frmFilePath(AppContext& ctx, frmMain& main)
-    : QDialog(&main), m_ctx(ctx), m_main(main)
+frmFilePath::frmFilePath(AppContext& ctx, MainHost& main)
+    : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmFilePath"));
     setWindowTitle(QStringLiteral("共有ファイルの場所の設定"));

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QLabel;
 class QPushButton;
 
@@ -15,7 +15,7 @@ class frmFilePath : public QDialog
     Q_OBJECT
 
 public:
-    frmFilePath(AppContext& ctx, frmMain& main);
+    frmFilePath(AppContext& ctx, MainHost& main);
 
     void cmdMail_Click();
     void cmdKeijiban_Click();
@@ -30,7 +30,7 @@ private:
                           const QString& filter);
 
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     QLabel* lblMail = nullptr;
     QLabel* lblKeijiban = nullptr;
     QLabel* lblModori = nullptr;

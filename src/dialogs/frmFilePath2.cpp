@@ -1,6 +1,6 @@
 #include "dialogs/frmFilePath2.h"
 
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "dialogs/FilePathRows.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
@@ -12,8 +12,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-frmFilePath2::frmFilePath2(AppContext& ctx, frmMain& main)
-    : QDialog(&main), m_ctx(ctx), m_main(main)
+frmFilePath2::frmFilePath2(AppContext& ctx, MainHost& main)
+    : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmFilePath2"));
     setWindowTitle(QStringLiteral("個別ファイルの場所の設定"));

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QLabel;
 
 // "個別ファイルの場所の設定": the user's own files: the FTP list, the message
@@ -13,7 +13,7 @@ class frmFilePath2 : public QDialog
     Q_OBJECT
 
 public:
-    frmFilePath2(AppContext& ctx, frmMain& main);
+    frmFilePath2(AppContext& ctx, MainHost& main);
 
     void cmdFTP_Click();
     void cmdMsg_Click();
@@ -24,7 +24,7 @@ private:
                        const QString& filter, const QString& procedure);
 
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     QLabel* lblFTP = nullptr;
     QLabel* lblMsg = nullptr;
     QLabel* lblIkisaki = nullptr;

@@ -1,6 +1,6 @@
 #include "dialogs/frmKeijiban.h"
 
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "dialogs/ButtonRow.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmKeijiban::frmKeijiban(AppContext& ctx, frmMain& main)
-    : QDialog(&main), m_ctx(ctx), m_main(main)
+frmKeijiban::frmKeijiban(AppContext& ctx, MainHost& main)
+    : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmKeijiban"));
     setWindowTitle(QStringLiteral("掲示板の選択"));

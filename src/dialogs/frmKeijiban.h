@@ -5,7 +5,7 @@
 #include <array>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QCheckBox;
 class QLabel;
 
@@ -18,7 +18,7 @@ class frmKeijiban : public QDialog
 public:
     static constexpr int Rows = 20;
 
-    frmKeijiban(AppContext& ctx, frmMain& main);
+    frmKeijiban(AppContext& ctx, MainHost& main);
 
     void chkRead_Click(int board);
     void chkLogin_Click(int board);
@@ -26,7 +26,7 @@ public:
 
 private:
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     // Index = board number - 1.
     std::array<QLabel*, Rows> lblID {};
     std::array<QCheckBox*, Rows> chkLogin {};

@@ -1,6 +1,6 @@
 #include "dialogs/frmKobetsu.h"
 
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "dialogs/ButtonRow.h"
 #include "dialogs/PersonalListFile.h"
 #include "platform/FileOps.h"
@@ -14,8 +14,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-frmKobetsu::frmKobetsu(AppContext& ctx, frmMain& main)
-    : QDialog(&main), m_ctx(ctx), m_main(main)
+frmKobetsu::frmKobetsu(AppContext& ctx, MainHost& main)
+    : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmKobetsu"));
     setWindowTitle(QStringLiteral("個別入力設定"));

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QPlainTextEdit;
 class QTabBar;
 
@@ -14,7 +14,7 @@ class frmKobetsu : public QDialog
     Q_OBJECT
 
 public:
-    frmKobetsu(AppContext& ctx, frmMain& main);
+    frmKobetsu(AppContext& ctx, MainHost& main);
 
     void TabStrip1_Click();
     void cmdWrite_Click();
@@ -24,7 +24,7 @@ public:
 
 private:
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     QTabBar* TabStrip1 = nullptr;
     QPlainTextEdit* txtMemo = nullptr;
     // The error that kept the current tab's file from loading, or 0; its empty

@@ -1,7 +1,7 @@
 #include "dialogs/frmUser.h"
 
 #include "board/BoardAccess.h"
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "dialogs/ButtonRow.h"
 #include "dialogs/frmPass.h"
 #include "platform/MessageBox.h"
@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmUser::frmUser(AppContext& ctx, frmMain& main)
-    : QDialog(&main), m_ctx(ctx), m_main(main)
+frmUser::frmUser(AppContext& ctx, MainHost& main)
+    : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("ユーザ情報登録"));

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QLineEdit;
 
 // "ユーザ情報登録": the user's name on the boards, extension, mail address and
@@ -14,7 +14,7 @@ class frmUser : public QDialog
     Q_OBJECT
 
 public:
-    frmUser(AppContext& ctx, frmMain& main);
+    frmUser(AppContext& ctx, MainHost& main);
 
     void cmdSettei_Click();
     void cmdPass_Click();
@@ -23,7 +23,7 @@ public:
 
 private:
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     QString m_password;
     QLineEdit* txtName = nullptr;
     QLineEdit* txtPass = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 
 #include <QList>
 #include <QString>

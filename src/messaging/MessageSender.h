@@ -2,7 +2,7 @@
 
 #include "messaging/MailDrop.h"
 #include "messaging/MessageFile.h"
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 
 #include <QList>
 #include <QString>

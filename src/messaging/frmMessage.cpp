@@ -1,6 +1,6 @@
 #include "messaging/frmMessage.h"
 
-#include "board/frmMain.h"
+#include "board/MainHost.h"
 #include "messaging/MailNames.h"
 #include "messaging/MessageSender.h"
 #include "messaging/frmPassIn.h"
@@ -26,7 +26,7 @@ const QString kOpen = QStringLiteral("\uFF62");  // ｢
 const QString kClose = QStringLiteral("\uFF63"); // ｣
 } // namespace
 
-frmMessage::frmMessage(AppContext& ctx, frmMain& main, const QString& fileName)
+frmMessage::frmMessage(AppContext& ctx, MainHost& main, const QString& fileName)
     : QMainWindow(nullptr), m_ctx(ctx), m_main(main)
 {
     setObjectName(QStringLiteral("frmMessage"));

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 
 class AppContext;
-class frmMain;
+class MainHost;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -21,7 +21,7 @@ class frmMessage : public QMainWindow
 public:
     // Loads the inbox file fileName of the program folder; the caller moves it
     // to "TMP" afterwards (its path there is lblFileName).
-    frmMessage(AppContext& ctx, frmMain& main, const QString& fileName);
+    frmMessage(AppContext& ctx, MainHost& main, const QString& fileName);
 
     void cmdHide_Click();
     // False when the window stays open (the receipt or the log could not be written).
@@ -47,7 +47,7 @@ protected:
 
 private:
     AppContext& m_ctx;
-    frmMain& m_main;
+    MainHost& m_main;
     MessageFile m_message;
     QStringList m_shownLines;
     bool m_mayClose = false;

@@ -1,6 +1,6 @@
 #include "msglog/MessageLog.h"
 
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/SharedClaim.h"

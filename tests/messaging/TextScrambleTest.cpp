@@ -1,6 +1,6 @@
 #include "TextScrambleTest.h"
 
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 
 #include <QRandomGenerator>
 #include <QSet>

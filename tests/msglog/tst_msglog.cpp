@@ -1,4 +1,4 @@
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 #include "msglog/MessageLog.h"
 #include "platform/FileOps.h"
 #include "platform/TextCodec.h"

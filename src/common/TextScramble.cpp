@@ -1,4 +1,4 @@
-#include "messaging/TextScramble.h"
+#include "common/TextScramble.h"
 
 #include <QRandomGenerator>
 #include <array>
