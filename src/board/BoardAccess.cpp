@@ -24,6 +24,11 @@ constexpr int kMaxAttempts = 100;     // after that, the damaged-board message
 constexpr int kMaxRounds = 100;       // re-reads of one cycle before giving up
 constexpr int kBriefMissingTries = 3; // a missing file is looked at again this often
 constexpr int kBriefMissingMs = 30;
+// A board that looks half written (no line end after its last line, or fewer
+// rows than this copy's last read of it) is taken only once the same bytes have
+// been read this many times in a row, kWaitMs apart: an older copy rewrites the
+// board line by line without a claim, and can stop at a line boundary.
+constexpr int kStableReads = 4;
 
 const QString kProcWrite = QStringLiteral("(Ikifile_Write)");
 
@@ -164,6 +169,8 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             heldClaim->refresh();
         pauseFor(waits, kWaitMs);
     };
+    QByteArray lastBytes;
+    int sameReads = 0;
     for (int attempt = 1;; ++attempt) {
         out.attempts = attempt;
         if (attempt > kMaxAttempts) {
@@ -189,6 +196,17 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             wait();
             continue;
         }
+        const bool looksHalfWritten = !raw.bytes.endsWith('\n')
+            || parsed.rows.size() < ctx.board().lastStableRows.value(path, 0);
+        if (looksHalfWritten) {
+            sameReads = raw.bytes == lastBytes ? sameReads + 1 : 1;
+            lastBytes = raw.bytes;
+            if (sameReads < kStableReads) {
+                wait();
+                continue;
+            }
+        }
+        ctx.board().lastStableRows.insert(path, int(parsed.rows.size()));
         out.status = BoardReadOutcome::Ok;
         out.rows = std::move(parsed.rows);
         out.beyondRows = std::move(parsed.beyondRows);

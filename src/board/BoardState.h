@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -34,6 +35,9 @@ public:
     // form (second resolution) and the full stamp of the same read.
     QString lastReadStamp;
     Fs::FileStamp lastReadFileStamp;
+    // Row count of the last settled read of each board (by path): a board that
+    // comes back shorter is read again until it stops changing.
+    QHash<QString, int> lastStableRows;
     // Path and text time stamp of the board the grid was filled from last.
     QString shownPath;
     QString shownStamp;

@@ -157,6 +157,51 @@ void TestBoardAccess::lineCutShortIsReadAgain()
     QVERIFY(u->box().shown().isEmpty());
 }
 
+void TestBoardAccess::halfWrittenBoardWaitedFor_data()
+{
+    QTest::addColumn<int>("firstRows");   // rows on the board at first, read settled
+    QTest::addColumn<int>("cutRows");     // whole lines present when read again
+    QTest::addColumn<bool>("lineEnd");    // the cut content ends with its line end
+    QTest::addColumn<int>("finishAfter"); // waits before the writer finishes; 0 never
+    QTest::addColumn<int>("expected");
+    // An older copy rewrites the board line by line: a cut at a line boundary
+    // parses as a sound, shorter board.
+    QTest::newRow("fewer rows, then finished") << 3 << 1 << true << 2 << 3;
+    QTest::newRow("last line without line end, then finished") << 3 << 3 << false << 2 << 3;
+    QTest::newRow("fewer rows for good: a real removal") << 3 << 1 << true << 0 << 1;
+    QTest::newRow("no line end for good: written by hand") << 3 << 3 << false << 0 << 3;
+    QTest::newRow("more rows: no wait") << 1 << 3 << true << 0 << 3;
+}
+
+void TestBoardAccess::halfWrittenBoardWaitedFor()
+{
+    QFETCH(int, firstRows);
+    QFETCH(int, cutRows);
+    QFETCH(bool, lineEnd);
+    QFETCH(int, finishAfter);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.iki"));
+    const QList<BoardRow> all = threePeople();
+    writeRaw(path, BoardFile::format(all.mid(0, firstRows)));
+    auto u = quickUser();
+    QCOMPARE(Ikifile_Read(u->ctx(), path), firstRows);
+
+    QByteArray cut = BoardFile::format(all.mid(0, cutRows));
+    if (!lineEnd)
+        cut.chop(2);
+    writeRaw(path, cut);
+    int waits = 0;
+    u->ctx().board().waits.pause = [&](int) {
+        if (++waits == finishAfter)
+            writeRaw(path, BoardFile::format(all));
+    };
+    QCOMPARE(Ikifile_Read(u->ctx(), path), expected);
+    QCOMPARE(u->ctx().board().rows, all.mid(0, expected));
+    QCOMPARE(waits > 0, firstRows > cutRows || !lineEnd);
+    QVERIFY(u->box().shown().isEmpty());
+}
+
 void TestBoardAccess::missingForAMomentWhileClaimed_data()
 {
     SHARED_PLACES_DATA();

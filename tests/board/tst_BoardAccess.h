@@ -13,6 +13,8 @@ private Q_SLOTS:
     void waitRestoreOrDamaged_data();
     void waitRestoreOrDamaged();
     void lineCutShortIsReadAgain();
+    void halfWrittenBoardWaitedFor_data();
+    void halfWrittenBoardWaitedFor();
     void missingForAMomentWhileClaimed_data();
     void missingForAMomentWhileClaimed();
     void rewrittenBetweenReadAndWrite_data();
