@@ -80,6 +80,13 @@ struct Desk {
 
     QStringList logLines() const { return TextFile::readLines(golog).lines; }
 
+    // Settings as a dialog saves them: number and stored text.
+    void store(std::initializer_list<std::pair<int, const char*>> settings)
+    {
+        for (const auto& [number, text] : settings)
+            user.ctx().iniFile().store(number, QString::fromUtf8(text));
+    }
+
     TestUser& user;
     QString board1, board2, golog;
 };
@@ -459,11 +466,7 @@ private Q_SLOTS:
         QFETCH(bool, timer6);
         TestUser u;
         Desk desk(u, u.folder());
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(104, QStringLiteral("5"));
-        ini.store(58, QStringLiteral("席にいます"));
-        ini.store(107, QStringLiteral("席にいます"));
-        ini.store(105, QStringLiteral("離席中"));
+        desk.store({{104, "5"}, {58, "席にいます"}, {107, "席にいます"}, {105, "離席中"}});
         auto w = desk.open();
         QVERIFY(w->Timer6.isActive());
 
@@ -530,13 +533,7 @@ private Q_SLOTS:
         QFETCH(bool, notToday);
         TestUser u;
         Desk desk(u, u.folder());
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(56, QStringLiteral("1"));
-        ini.store(57, QStringLiteral("1"));
-        ini.store(58, QStringLiteral("出社"));
-        ini.store(60, QStringLiteral("終日"));
-        ini.store(59, QStringLiteral("帰宅"));
-        ini.store(61, QStringLiteral("明朝"));
+        desk.store({{56, "1"}, {57, "1"}, {58, "出社"}, {60, "終日"}, {59, "帰宅"}, {61, "明朝"}});
         auto w = desk.open();
         for (const QString& board : {desk.board1, desk.board2}) {
             const BoardRow mine = rowsOf(board).first();
@@ -567,12 +564,7 @@ private Q_SLOTS:
     {
         TestUser u;
         Desk desk(u, u.folder());
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(104, QStringLiteral("5"));
-        ini.store(107, QStringLiteral("席にいます"));
-        ini.store(108, QStringLiteral("17:00"));
-        ini.store(105, QStringLiteral("離席中"));
-        ini.store(106, QStringLiteral("すぐ戻ります"));
+        desk.store({{104, "5"}, {107, "席にいます"}, {108, "17:00"}, {105, "離席中"}, {106, "すぐ戻ります"}});
         const QList<BoardRow> others = rowsOf(desk.board1).mid(1);
         Banfile_Read(u.ctx());
         AbsenceWatch watch(u.ctx());
@@ -684,12 +676,7 @@ private Q_SLOTS:
     {
         TestUser u;
         Desk desk(u, u.folder());
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(104, QStringLiteral("1"));
-        ini.store(107, QStringLiteral("席にいます"));
-        ini.store(108, QStringLiteral("17:00"));
-        ini.store(105, QStringLiteral("離席中"));
-        ini.store(41, QStringLiteral("1"));
+        desk.store({{104, "1"}, {107, "席にいます"}, {108, "17:00"}, {105, "離席中"}, {41, "1"}});
         auto w = desk.open();
         QVERIFY(w->Timer6.isActive());
         auto* grid = control<QTableWidget>(w.get(), "DataGrid1");
