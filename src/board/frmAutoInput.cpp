@@ -61,6 +61,10 @@ frmAutoInput::frmAutoInput(AppContext& ctx, MainHost& main)
     }
     // The absence sentence: condition, minutes, absence whereabouts.
     auto* absence = new QGroupBox(this);
+    for (int i : {3, 4}) {
+        cboIkisaki[std::size_t(i)]->setMinimumWidth(120);
+        cboModori[std::size_t(i)]->setMinimumWidth(100);
+    }
     auto* a = new QGridLayout(absence);
     a->addWidget(cboIkisaki[4], 0, 0);
     a->addWidget(cboModori[4], 0, 1);
