@@ -5,6 +5,7 @@
 #include "support/TestMain.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QTest>
 
@@ -98,6 +99,20 @@ private Q_SLOTS:
         QVERIFY(!m_activity->usedSincePoll());
         xdotool({QStringLiteral("click"), QString::number(button)});
         QVERIFY(m_activity->usedSincePoll());
+    }
+
+    // An open menu grabs keyboard and pointer; presses during the grab count.
+    void pressDuringAnotherGrab()
+    {
+        QMenu menu;
+        menu.addAction(QStringLiteral("項目"));
+        menu.popup(QPoint(300, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QTest::qWait(200);
+        m_activity->usedSincePoll();
+        xdotool({QStringLiteral("key"), QStringLiteral("shift")});
+        QVERIFY(m_activity->usedSincePoll());
+        menu.close();
     }
 
 private:
