@@ -30,7 +30,8 @@ constexpr int kStartHeightTwips = 3600;
 constexpr int kHelpContext = 17;
 } // namespace
 
-frmIkisaki::frmIkisaki(AppContext& ctx, MainHost& main, int boardIndex, int initialItem, const QPoint& at)
+frmIkisaki::frmIkisaki(AppContext& ctx, MainHost& main, int boardIndex, int initialItem, const QPoint& at,
+                       const QString& initialName)
     : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main), m_boardIndex(boardIndex), m_initialItem(initialItem)
 {
     setObjectName(QStringLiteral("frmIkisaki"));
@@ -89,6 +90,11 @@ frmIkisaki::frmIkisaki(AppContext& ctx, MainHost& main, int boardIndex, int init
             item->setFlags(Qt::ItemIsEnabled);
     }
     // 5.
+    if (m_initialItem >= 0 && !initialName.isEmpty()) {
+        QList<OtherWhereabouts::Pick> pick {{m_initialItem, initialName, false}};
+        QList<BoardRow> probe = m_shown;
+        m_initialItem = OtherWhereabouts::apply(probe, pick, {}, {}, {}).lastChanged;
+    }
     if (m_initialItem >= lstName->count() || (m_initialItem >= 0 && m_shown[m_initialItem].isSeparator()))
         m_initialItem = -1;
     if (m_initialItem >= 0) {

@@ -25,8 +25,11 @@ class frmIkisaki : public QDialog
 
 public:
     // boardIndex: the board table entry of the group shown; initialItem: the
-    // list item of the grid's current row, -1 for none (the header).
-    frmIkisaki(AppContext& ctx, MainHost& main, int boardIndex, int initialItem, const QPoint& at);
+    // list item of the grid's current row, -1 for none (the header);
+    // initialName, when given, the name that row showed (the board may have
+    // changed since, and the person is preselected by name then).
+    frmIkisaki(AppContext& ctx, MainHost& main, int boardIndex, int initialItem, const QPoint& at,
+               const QString& initialName = QString());
 
     void chkAll_Click();
     void chkLogAll_Click();

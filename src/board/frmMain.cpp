@@ -591,7 +591,7 @@ void frmMain::mnuHokaSet_Click()
 {
     if (m_currentReadOnly || cboGroup->itemText(0).isEmpty())
         return;
-    frmIkisaki dialog(m_ctx, *this, selectedBoardIndex(), m_rightClickItem, m_lastRightClick);
+    frmIkisaki dialog(m_ctx, *this, selectedBoardIndex(), m_rightClickItem, m_lastRightClick, m_rightClickName);
     runDialog(dialog);
 }
 
@@ -955,6 +955,8 @@ void frmMain::DataGrid1_MouseDown(const QPoint& pos)
 {
     const int r = DataGrid1->rowAt(pos.y());
     m_rightClickItem = r;
+    const QTableWidgetItem* name = r >= 0 ? DataGrid1->item(r, 1) : nullptr;
+    m_rightClickName = name ? name->text() : QString();
     if (r < 0)
         return;
     DataGrid1->setCurrentCell(r, 0);
@@ -998,8 +1000,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
             auto* me = static_cast<QMouseEvent*>(event);
             if (me->button() == Qt::RightButton) {
-                if (event->type() == QEvent::MouseButtonPress)
+                if (event->type() == QEvent::MouseButtonPress) {
                     m_rightClickItem = -1;
+                    m_rightClickName.clear();
+                }
                 else
                     showGridMenu(me->globalPosition().toPoint());
                 return true;

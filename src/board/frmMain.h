@@ -182,6 +182,7 @@ private:
     AbsenceWatch m_absence;
     // The list item of the grid row right-clicked last; -1: the header.
     int m_rightClickItem = -1;
+    QString m_rightClickName; // the name that row showed
 
     // Tray icon, hot key and mail mark.
     bool messageWindowOpen() const;

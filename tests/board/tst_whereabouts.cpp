@@ -211,14 +211,18 @@ private Q_SLOTS:
     void rightClickPreselects_data()
     {
         QTest::addColumn<int>("gridRow"); // -1: the header
+        QTest::addColumn<bool>("rowAddedMeanwhile");
         QTest::addColumn<QStringList>("selected");
-        QTest::newRow("person") << 1 << QStringList{QStringLiteral("*佐藤")};
-        QTest::newRow("header") << -1 << QStringList{};
+        QTest::newRow("person") << 1 << false << QStringList{QStringLiteral("*佐藤")};
+        QTest::newRow("person, row added above meanwhile") << 1 << true << QStringList{QStringLiteral("*佐藤")};
+        QTest::newRow("header") << -1 << false << QStringList{};
+        QTest::newRow("separator") << 2 << false << QStringList{};
     }
 
     void rightClickPreselects()
     {
         QFETCH(int, gridRow);
+        QFETCH(bool, rowAddedMeanwhile);
         QFETCH(QStringList, selected);
         TestUser u;
         Desk desk(u, u.folder());
@@ -232,6 +236,11 @@ private Q_SLOTS:
         QTest::mouseRelease(target, Qt::RightButton, {}, at);
         auto* menu = control<QAction>(w.get(), "mnuHokaSet");
         QVERIFY(menu->isEnabled());
+        if (rowAddedMeanwhile) {
+            QList<BoardRow> rows = rowsOf(desk.board1);
+            rows.insert(0, person(QStringLiteral("新人"), QString(), QStringLiteral("1")));
+            writeRows(desk.board1, rows);
+        }
 
         QStringList got;
         QPoint placed;
