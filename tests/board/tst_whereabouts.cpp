@@ -92,10 +92,10 @@ struct Desk {
 };
 
 // Rows written as "name/login" for the matching table; "-" is a separator.
-QList<BoardRow> rowsFrom(const QStringList& specs)
+QList<BoardRow> rowsFrom(const QStringList& rowTexts)
 {
     QList<BoardRow> rows;
-    for (const QString& s : specs)
+    for (const QString& s : rowTexts)
         rows.append(s == QLatin1String("-") ? separator() : person(s.section(u'/', 0, 0), QStringLiteral("元"),
                                                                      s.section(u'/', 1, 1)));
     return rows;
