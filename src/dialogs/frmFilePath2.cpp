@@ -45,7 +45,7 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
     if (chosen.isEmpty())
         return;
     // A path the settings file cannot hold would point elsewhere at the next start.
-    if (!m_ctx.iniFile().checkStorable(chosen.trimmed()))
+    if (!m_ctx.iniFile().checkStorable(trimBlanks(chosen)))
         return;
     if (!Fs::isFile(chosen)) {
         // Appending nothing creates the file and never empties one that appeared meanwhile.
@@ -55,7 +55,7 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
         }
     }
     label->setText(chosen);
-    m_ctx.iniFile().store(setting, label->text().trimmed());
+    m_ctx.iniFile().store(setting, trimBlanks(label->text()));
 }
 
 void frmFilePath2::cmdFTP_Click()

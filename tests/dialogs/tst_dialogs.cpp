@@ -204,6 +204,23 @@ private Q_SLOTS:
         QCOMPARE(again.ctx().settings().text(26), QString());
     }
 
+    void typedTextsLoseOnlyHalfWidthBlanks()
+    {
+        SharedFolder shared;
+        TestUser u;
+        auto w = configuredMain(u, shared);
+        frmUser user(u.ctx(), *w);
+        control<QLineEdit>(&user, QStringLiteral("txtName"))->clear();
+        control<QLineEdit>(&user, QStringLiteral("txtNaisen"))->setText(QStringLiteral(" \u3000１０２\u3000 "));
+        control<QLineEdit>(&user, QStringLiteral("txtMail"))->setText(QStringLiteral("\ttaro@example.jp "));
+        click(&user, "cmdSettei");
+        QCOMPARE(user.result(), int(QDialog::Accepted));
+        TestUser again(u.folder());
+        again.loadSettings();
+        QCOMPARE(again.ctx().settings().text(27), QStringLiteral("\u3000１０２\u3000"));
+        QCOMPARE(again.ctx().settings().text(28), QStringLiteral("\ttaro@example.jp"));
+    }
+
     void passwordDialog()
     {
         SharedFolder shared;
