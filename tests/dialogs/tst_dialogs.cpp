@@ -507,6 +507,15 @@ private Q_SLOTS:
                  QStringLiteral("(frmKobetsu_cmdWrite_Click") + ret + QStringLiteral(" open error! err code = ")
                      + QString::number(ELOOP));
         QCOMPARE(QFileInfo(ret).symLinkTarget(), QDir(u.folder()).filePath(QStringLiteral("return.ini")));
+
+        // A list whose file cannot be opened for output is an open error, not a
+        // write error (here a folder took the file's name after it was read).
+        tabs->setCurrentIndex(0);
+        QVERIFY(QFile::remove(where) && QDir().mkdir(where));
+        click(&d, "cmdWrite");
+        QCOMPARE(u.box().shown().last().text,
+                 QStringLiteral("(frmKobetsu_cmdWrite_Click") + where + QStringLiteral(" open error! err code = ")
+                     + QString::number(EISDIR));
     }
 };
 
