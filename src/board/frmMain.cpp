@@ -619,6 +619,9 @@ void frmMain::mnuMassage_Click()
                              QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
         return;
     }
+    // Stopped before the window loads: a box during its loading lets window
+    // messages run, and a poll then would open message windows over it.
+    pauseMessageTimers();
     frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
     runDialog(dialog);
 }

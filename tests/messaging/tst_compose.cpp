@@ -888,6 +888,37 @@ private Q_SLOTS:
         QVERIFY(main.Timer1.isActive());
         QVERIFY(me.box().shown().isEmpty());
     }
+
+    // A box during the composing window's loading (here an unreadable template
+    // list) lets window messages run: the poll and the mail mark are already
+    // stopped then, so no message window opens over the loading.
+    void messageTimersStopBeforeTheComposingWindowLoads()
+    {
+        Office office;
+        Sender me(office);
+        frmMain main(me.ctx());
+        main.Form_Load();
+        QVERIFY(main.Timer1.isActive());
+        me.ctx().iniFile().store(39, QStringLiteral("1"));
+        main.resumeMessageTimers();
+        QVERIFY(main.Timer2.isActive());
+        Fs::makeDir(me.path(QStringLiteral("template.ini")));
+        int boxes = 0;
+        bool timersStopped = true;
+        me.box().onShow = [&](const MsgBoxRequest&) {
+            ++boxes;
+            timersStopped = timersStopped && !main.Timer1.isActive() && !main.Timer2.isActive();
+        };
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        control<QAction>(&main, QStringLiteral("mnuMassage"))->trigger();
+        me.box().onShow = nullptr;
+        QCOMPARE(boxes, 1);
+        QVERIFY(timersStopped);
+        QVERIFY(main.Timer1.isActive() && main.Timer2.isActive()); // started again after closing
+    }
 };
 
 class ComposeLogicTest : public QObject
