@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTimer>
@@ -261,6 +263,42 @@ private Q_SLOTS:
         QCOMPARE(u.box().shown().last().text, QStringLiteral("元のパスワードに正しいパスワードを入力してください"));
         QCOMPARE(u.box().shown().last().title, QStringLiteral("パスワードが違います"));
         QCOMPARE(pass.result(), int(QDialog::Rejected));
+    }
+
+    // Each box stands under its heading and the group name under "掲示板名".
+    void boardChoiceHeadings()
+    {
+        SharedFolder shared;
+        TestUser u;
+        auto w = configuredMain(u, shared);
+        frmKeijiban boards(u.ctx(), *w);
+        boards.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&boards));
+        auto indicator = [&](QCheckBox* box) {
+            QStyleOptionButton opt;
+            opt.initFrom(box);
+            const QRect r = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, box);
+            return QRect(box->mapTo(&boards, r.topLeft()), r.size());
+        };
+        auto caption = [&](QCheckBox* box) {
+            QStyleOptionButton opt;
+            opt.initFrom(box);
+            const QRect r = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, box);
+            return QRect(box->mapTo(&boards, r.topLeft()), r.size());
+        };
+        auto placed = [&](const char* name) {
+            QWidget* label = control<QLabel>(&boards, QString::fromLatin1(name));
+            return QRect(label->mapTo(&boards, QPoint(0, 0)), label->size());
+        };
+        for (int n : {1, 2}) {
+            auto* login = control<QCheckBox>(&boards, QStringLiteral("chkLogin%1").arg(n));
+            auto* read = control<QCheckBox>(&boards, QStringLiteral("chkRead%1").arg(n));
+            QVERIFY(qAbs(placed("lblLoginHeading").center().x() - indicator(login).center().x()) <= 2);
+            QVERIFY(qAbs(placed("lblReadHeading").center().x() - indicator(read).center().x()) <= 2);
+            QVERIFY(placed("lblNameHeading").left() >= indicator(login).right());
+            QVERIFY(qAbs(placed("lblNameHeading").left() - caption(login).left()) <= 4);
+            QVERIFY(placed("lblReadHeading").left() > caption(login).left());
+        }
     }
 
     void boardChoice()
