@@ -40,8 +40,9 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
 {
     const QString current = m_ctx.settings().text(setting);
     const QString folder = FileExists(current) == -1 ? FilePathRows::folderOf(current) : m_ctx.programFolder();
-    const QString chosen = m_ctx.fileDialog().openFileName(this, title, Paths::join(folder, fileName),
-                                                           toQtFilter(filter));
+    // Own files may not exist yet: the dialog takes a new name too.
+    const QString chosen = m_ctx.fileDialog().fileNameToUse(this, title, Paths::join(folder, fileName),
+                                                            toQtFilter(filter));
     if (chosen.isEmpty())
         return;
     // A path the settings file cannot hold would point elsewhere at the next start.

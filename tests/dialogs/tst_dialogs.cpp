@@ -431,6 +431,8 @@ private Q_SLOTS:
         const QString ftp = shared.dir.filePath(QStringLiteral("ftpset.txt"));
         u.dialogs().queuePath(ftp);
         click(&d, "cmdFTP");
+        // Asked with a dialog that takes a new name (an open dialog refuses one).
+        QCOMPARE(u.dialogs().asked().last().kind, QueuedFileDialog::Kind::ToUse);
         QVERIFY(Fs::isFile(ftp));
         QCOMPARE(Fs::length(ftp), 0);
         QCOMPARE(u.ctx().settings().text(81), ftp);
