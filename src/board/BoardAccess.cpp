@@ -423,8 +423,8 @@ GroupBoxItems Banfile_Read(AppContext& ctx)
             bool ok = false;
             const int number = f.value(0).trimmed().toInt(&ok);
             e.number = ok ? number : 0;
-            e.groupName = f.value(1).trimmed();
-            e.path = f.value(2).trimmed();
+            e.groupName = trimBlanks(f.value(1));
+            e.path = trimBlanks(f.value(2));
             if (Fs::isFile(e.path)) {
                 e.readOnly = Fs::isReadOnly(e.path);
                 e.rowCount = BoardFile::countRows(BoardFile::read(e.path).bytes);

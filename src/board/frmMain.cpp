@@ -229,6 +229,9 @@ void frmMain::buildControls()
     DataGrid1->setItemDelegate(new GridCellDelegate(DataGrid1));
     DataGrid1->setContextMenuPolicy(Qt::NoContextMenu);
     DataGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Stored widths below the style's minimum stand as they are; otherwise a
+    // narrow column would come back wider at every start.
+    DataGrid1->horizontalHeader()->setMinimumSectionSize(1);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     QStringList headers;
     for (const ColumnDef& c : kColumns)
@@ -619,6 +622,9 @@ void frmMain::mnuMassage_Click()
                              QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
         return;
     }
+    // Stopped before the window loads: a box during its loading lets window
+    // messages run, and a poll then would open message windows over it.
+    pauseMessageTimers();
     frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
     runDialog(dialog);
 }
@@ -1155,8 +1161,10 @@ void frmMain::saveLayout()
         // move() takes it at the next start (the inner corner would move the
         // window by its frame at every start).
         const QRect g = geometry();
-        const int values[4] = {int(Twips::fromPixels(g.height())), int(Twips::fromPixels(g.width())),
-                               int(Twips::fromPixels(x())), int(Twips::fromPixels(y()))};
+        const int values[4] = {int(Twips::fromPixels(g.height(), s.intValue(1))),
+                               int(Twips::fromPixels(g.width(), s.intValue(2))),
+                               int(Twips::fromPixels(x(), s.intValue(3))),
+                               int(Twips::fromPixels(y(), s.intValue(4)))};
         for (int k = 0; k < 4; ++k)
             if (values[k] > -1 && values[k] < 32767)
                 saveInt(1 + k, values[k]);
@@ -1165,7 +1173,7 @@ void frmMain::saveLayout()
         if (DataGrid1->isColumnHidden(i) || DataGrid1->columnWidth(i) <= 0)
             continue;
         const int number = kColumns[i].widthSetting;
-        s.setReal(number, Twips::fromPixels(DataGrid1->columnWidth(i)));
+        s.setReal(number, Twips::fromPixels(DataGrid1->columnWidth(i), s.realValue(number)));
         ini.writeBack(number);
     }
     for (int k = 0; k < 3; ++k) {

@@ -68,6 +68,7 @@ public:
     template<typename Dialog>
     int openDialog()
     {
+        pauseMessageTimers(); // before the dialog loads, which may show a box
         Dialog dialog(m_ctx, *this);
         return runDialog(dialog);
     }

@@ -90,6 +90,13 @@ QString atesaki(QObject* w)
     return control<QLineEdit>(w, QStringLiteral("txtAtesaki"))->text();
 }
 
+// The timed send stays closed while nothing dispatches waiting messages; the
+// writer of waiting messages is kept tested by opening it here.
+void openTimedSend(QObject* w)
+{
+    control<QRadioButton>(w, QStringLiteral("optTimer0"))->setEnabled(true);
+}
+
 QColor textColour(QObject* w, const char* name)
 {
     return control<QWidget>(w, QString::fromLatin1(name))->palette().color(QPalette::WindowText);
@@ -240,6 +247,12 @@ private Q_SLOTS:
         QCOMPARE(control<QLabel>(w.get(), QStringLiteral("lblHM"))->text(), QStringLiteral("09:05:07"));
         QVERIFY(control<QRadioButton>(w.get(), QStringLiteral("optTimer1"))->isChecked());
         QVERIFY(!control<QPushButton>(w.get(), QStringLiteral("cmdTime"))->isEnabled());
+        // No timed send while nothing dispatches waiting messages.
+        auto* on = control<QRadioButton>(w.get(), QStringLiteral("optTimer0"));
+        QVERIFY(!on->isEnabled());
+        click(w.get(), "optTimer0");
+        QVERIFY(!on->isChecked());
+        QVERIFY(control<QRadioButton>(w.get(), QStringLiteral("optTimer1"))->isChecked());
         QCOMPARE(atesaki(w.get()), QStringLiteral("宛先："));
         QVERIFY(me.box().shown().isEmpty());
         Fs::setReadOnly(office.board2, false);
@@ -415,6 +428,7 @@ private Q_SLOTS:
         const QColor red(255, 0, 0), black(0, 0, 0);
         QCOMPARE(textColour(w.get(), "optTimer1"), red);
         QCOMPARE(textColour(w.get(), "optTimer0"), black);
+        openTimedSend(w.get());
         click(w.get(), "optTimer0");
         for (const char* name : {"optTimer0", "lblYMD", "lblHM"})
             QCOMPARE(textColour(w.get(), name), red);
@@ -541,6 +555,7 @@ private Q_SLOTS:
         control<QPlainTextEdit>(w.get(), QStringLiteral("txtMemo"))->setPlainText(QStringLiteral("定時の連絡"));
         control<QCheckBox>(w.get(), QStringLiteral("chkReceive"))->setChecked(true);
         control<QCheckBox>(w.get(), QStringLiteral("chkLog"))->setChecked(true);
+        openTimedSend(w.get());
         click(w.get(), "optTimer0");
         me.box().queueAnswer(answer);
         click(w.get(), "cmdSend");
@@ -887,6 +902,37 @@ private Q_SLOTS:
         QVERIFY(pollStopped);
         QVERIFY(main.Timer1.isActive());
         QVERIFY(me.box().shown().isEmpty());
+    }
+
+    // A box during the composing window's loading (here an unreadable template
+    // list) lets window messages run: the poll and the mail mark are already
+    // stopped then, so no message window opens over the loading.
+    void messageTimersStopBeforeTheComposingWindowLoads()
+    {
+        Office office;
+        Sender me(office);
+        frmMain main(me.ctx());
+        main.Form_Load();
+        QVERIFY(main.Timer1.isActive());
+        me.ctx().iniFile().store(39, QStringLiteral("1"));
+        main.resumeMessageTimers();
+        QVERIFY(main.Timer2.isActive());
+        Fs::makeDir(me.path(QStringLiteral("template.ini")));
+        int boxes = 0;
+        bool timersStopped = true;
+        me.box().onShow = [&](const MsgBoxRequest&) {
+            ++boxes;
+            timersStopped = timersStopped && !main.Timer1.isActive() && !main.Timer2.isActive();
+        };
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        control<QAction>(&main, QStringLiteral("mnuMassage"))->trigger();
+        me.box().onShow = nullptr;
+        QCOMPARE(boxes, 1);
+        QVERIFY(timersStopped);
+        QVERIFY(main.Timer1.isActive() && main.Timer2.isActive()); // started again after closing
     }
 };
 
