@@ -147,6 +147,11 @@ ScheduledMail::RunResult ScheduledMail::dispatchDue(const QString& now14, const 
     const QStringList names = Fs::list(m_tim, QStringLiteral("*"));
     QMap<QString, bool> waiting; // name order: send time, then addressee
     for (const QString& name : names) {
+        if (name.startsWith(QStringLiteral("~plw"))) {
+            // A temporary file of a run that died; only this program writes "TIM".
+            Fs::remove(Paths::join(m_tim, name));
+            continue;
+        }
         if (name.startsWith(kStaged)) {
             const QString base = name.mid(kStaged.size());
             if (!names.contains(kJournal + base))
