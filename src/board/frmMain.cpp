@@ -8,6 +8,7 @@
 #include "board/frmIkisaki.h"
 #include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
+#include "messaging/ScheduledMail.h"
 #include "messaging/frmMessage.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
@@ -433,6 +434,7 @@ void frmMain::Form_Load()
 
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
+    m_ctx.earliestSendTime() = TimerMail_Next(m_ctx);
 
     // Ended from inside the load, or an end asked for during it that follows
     // the load: nothing more to start, poll or show.
@@ -880,6 +882,15 @@ void frmMain::Timer4_Timer()
         m_timer4Count = 0;
         cboGroup_Click();
     }
+    if (m_groupSwitches > 0)
+        return;
+    // Stopped meanwhile, so that a run's error box does not let the next tick in.
+    if (m_unloaded || !Timer4.isActive())
+        return;
+    Timer4.stop();
+    TimerMail_Check(m_ctx);
+    if (!m_unloaded)
+        Timer4.start();
 }
 
 void frmMain::Timer5_Timer()

@@ -8,6 +8,7 @@
 #include "messaging/MessageFile.h"
 #include "messaging/MessageSender.h"
 #include "messaging/frmMailSend.h"
+#include "messaging/ScheduledMail.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/QuotedCsv.h"
@@ -587,6 +588,15 @@ private Q_SLOTS:
         QCOMPARE(r.message.mailId, QStringLiteral("12"));
         QVERIFY(Sjis::decode(me.logBytes()).contains(QStringLiteral("宛先：") + kSato + u',' + kNakamura + u','));
         QCOMPARE(me.storedSetting(44), 13);
+
+        // The due check of the main window's timer really sends them, each once.
+        QVERIFY(TimerMail_Check(me.ctx()));
+        QVERIFY(me.files(QStringLiteral("TIM")).isEmpty());
+        QCOMPARE(office.drops().size(), 2);
+        QCOMPARE(me.files(QStringLiteral("RCV")).size(), 2);
+        QCOMPARE(me.ctx().earliestSendTime(), QStringLiteral("99999999999999"));
+        QVERIFY(!TimerMail_Check(me.ctx()));
+        QCOMPARE(office.drops().size(), 2);
     }
 
     void readOnlyBoardBlocksTheSendUntilUnchecked()
