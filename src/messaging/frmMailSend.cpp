@@ -127,9 +127,6 @@ void frmMailSend::buildControls()
     cmdTime = button(QStringLiteral("時刻設定"), "cmdTime");
     cmdTime->setParent(timerFrame);
     cmdTime->setEnabled(false); // the send-time dialog is not part of the program yet
-    // Nothing sends waiting messages yet: a message accepted for later would be
-    // logged as sent and never leave, so the timed send stays closed until then.
-    optTimer[0]->setEnabled(false);
     auto* timerLayout = new QGridLayout(timerFrame);
     timerLayout->addWidget(optTimer[0], 0, 0);
     timerLayout->addWidget(optTimer[1], 0, 1);
