@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/TextCodec.h"
 #include "support/SharedPlace.h"
+#include "support/TestContext.h"
 #include "support/TestMain.h"
 
 #include <QTest>
@@ -234,6 +235,29 @@ private Q_SLOTS:
         QCOMPARE(Fs::stamp(path), stamp);
         QCOMPARE(QDir(place.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
                  QStringList {QStringLiteral("msglog.txt")});
+    }
+    // Records appended around a lock land plain before it and scrambled after
+    // it; unlocking shows both, in order.
+    void appendsAroundLock()
+    {
+        TestUser u;
+        u.loadSettings();
+        const QString path = u.ctx().settings().text(32);
+        QCOMPARE(Fs::writeBytes(path, QByteArray()), 0);
+        const auto record = [](const QString& text) {
+            return MessageLog::receivedRecord(QStringLiteral("花子"), QStringLiteral("2026/01/02 03:04:05"), text,
+                                              QStringLiteral("山田"));
+        };
+        QVERIFY(MessageLog::appendRecord(u.ctx(), record(QStringLiteral("前")), QStringLiteral("t")));
+        QCOMPARE(LogRewrite::lock(path, QStringLiteral("pw")).outcome, Outcome::Done);
+        QVERIFY(MessageLog::appendRecord(u.ctx(), record(QStringLiteral("後")), QStringLiteral("t")));
+        QVERIFY(!Fs::readBytes(path).contains(Sjis::encode(QStringLiteral("後"))));
+        QCOMPARE(LogRewrite::unlock(path, QStringLiteral("pw")).outcome, Outcome::Done);
+        const auto parsed = MessageLog::parse(Fs::readBytes(path));
+        QCOMPARE(parsed.records.size(), 2);
+        QVERIFY(parsed.records.text(0).contains(QStringLiteral("前")));
+        QVERIFY(parsed.records.text(1).contains(QStringLiteral("後")));
+        QVERIFY(u.box().shown().isEmpty());
     }
 };
 
