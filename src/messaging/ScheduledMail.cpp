@@ -75,7 +75,7 @@ QByteArray ScheduledMail::stamped(
             l.chop(1);
         lines.append(QString::fromLatin1(l));
     }
-    MessageReadResult read = MessageFormat::parse(lines, complete);
+    MessageReadResult read = MessageFormat::parse(lines);
     *receipt = read.message.receiptKind() == MessageFile::Receipt::Requested;
     *mailId = read.message.mailIdNumber();
     if (read.legacy || lines.size() < 3) {
