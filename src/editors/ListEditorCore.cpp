@@ -1,5 +1,7 @@
 #include "editors/ListEditorCore.h"
 
+#include "board/BoardRow.h"
+
 #include <QFileInfo>
 
 ListEditorCore::ListEditorCore(int maxRows)
@@ -88,6 +90,28 @@ int ListEditorCore::indexOf(const QString& key, int field, int except) const
         if (i != except && m_rows[i].value(field) == key)
             return i;
     return -1;
+}
+
+QList<BoardRow> carryOverWhereabouts(const QList<BoardRow>& edited, const QStringList& origins,
+                                     const QList<BoardRow>& current)
+{
+    QList<BoardRow> out = edited;
+    QList<bool> used(current.size(), false);
+    for (int i = 0; i < out.size(); ++i) {
+        const QString origin = origins.value(i);
+        if (origin.isEmpty() || out[i].isSeparator())
+            continue;
+        for (int k = 0; k < current.size(); ++k) {
+            if (used[k] || current[k].isSeparator() || current[k].name != origin)
+                continue;
+            used[k] = true;
+            const QString name = out[i].name;
+            out[i] = current[k];
+            out[i].name = name;
+            break;
+        }
+    }
+    return out;
 }
 
 namespace ListEditorRules {

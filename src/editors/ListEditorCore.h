@@ -28,14 +28,14 @@ public:
 
     bool canAdd() const { return count() < m_maxRows; }
     bool canChange() const { return m_selected >= 0; }
-    bool canDelete() const { return count() > 1 && m_selected >= 0; }
+    bool canDelete() const { return m_selected >= 0; }
     bool canMoveUp() const { return m_selected > 0; }
     bool canMoveDown() const { return m_selected >= 0 && m_selected < count() - 1; }
 
     // Each gives false and changes nothing when its button would be disabled.
     bool add(const QStringList& row);    // appended and selected
     bool change(const QStringList& row); // the selected row; keeps its origin
-    bool remove();                       // selects the row now at that place, or the new last
+    bool remove();                       // selects the row now at that place, or the new last (-1 when none left)
     bool moveUp();
     bool moveDown();
 
@@ -53,6 +53,15 @@ private:
     int m_selected = -1;
     bool m_modified = false;
 };
+
+struct BoardRow;
+
+// A board saved from the editor keeps every person's whereabouts as they are in
+// the file now, not as they were at opening: fields 2 to 7 of each row whose
+// origin (its name at opening) names a person row of current are taken from
+// there. Rows added in the editor, and separators, keep their own fields.
+QList<BoardRow> carryOverWhereabouts(const QList<BoardRow>& edited, const QStringList& origins,
+                                     const QList<BoardRow>& current);
 
 namespace ListEditorRules {
 

@@ -1,3 +1,4 @@
+#include "board/BoardRow.h"
 #include "editors/ListEditorCore.h"
 #include "ftp/FtpList.h"
 #include "platform/TextFile.h"
@@ -67,7 +68,7 @@ private Q_SLOTS:
         QTest::newRow("last") << 3 << 2 << true << 1 << QStringList {"人0", "人1"};
         QTest::newRow("middle") << 3 << 1 << true << 1 << QStringList {"人0", "人2"};
         QTest::newRow("first") << 3 << 0 << true << 0 << QStringList {"人1", "人2"};
-        QTest::newRow("only line") << 1 << 0 << false << 0 << QStringList {"人0"};
+        QTest::newRow("only line") << 1 << 0 << true << -1 << QStringList {};
     }
     void deleteSelectsTheNextOrTheNewLast()
     {
@@ -84,6 +85,7 @@ private Q_SLOTS:
         QCOMPARE(core.selected(), selectedAfter);
         QCOMPARE(names(core), namesAfter);
         QCOMPARE(core.modified(), deleted);
+        QCOMPARE(core.canDelete(), !namesAfter.isEmpty());
     }
 
     void movesAtTheEndsAreRefused_data()
@@ -132,6 +134,28 @@ private Q_SLOTS:
         QVERIFY(!core.modified());
         QCOMPARE(core.originOf(0), QStringLiteral("改名"));
         QCOMPARE(core.originOf(3), QStringLiteral("新人"));
+    }
+
+    // Another copy changed whereabouts after the editor opened the file; the
+    // editor renamed one person, moved rows and added one.
+    void saveKeepsTheWhereaboutsOfNow()
+    {
+        auto row = [](const char* name, const char* dest, const char* login, const char* ext) {
+            return BoardRow {QString::fromUtf8(name), QString::fromUtf8(dest), QString::fromUtf8(login),
+                             QStringLiteral("12/10 09:00"), QString(), QString::fromUtf8(ext),
+                             QString()};
+        };
+        const QList<BoardRow> edited {row("鈴木", "", "0", "101"), row("佐藤改", "", "0", "102"),
+                                      row("区切り線", "", "9", ""), row("新人", "", "0", "")};
+        const QStringList origins {"鈴木", "佐藤", "区切り線", ""};
+        const QList<BoardRow> current {row("佐藤", "出張", "1", "202"), row("区切り線", "x", "9", ""),
+                                       row("鈴木", "会議", "1", "201"), row("田中", "外出", "1", "")};
+        const QList<BoardRow> saved = carryOverWhereabouts(edited, origins, current);
+        const QList<BoardRow> expected {row("鈴木", "会議", "1", "201"), row("佐藤改", "出張", "1", "202"),
+                                        row("区切り線", "", "9", ""), row("新人", "", "0", "")};
+        QCOMPARE(saved.size(), expected.size());
+        for (int i = 0; i < saved.size(); ++i)
+            QCOMPARE(saved[i].fields(), expected[i].fields());
     }
 
     void duplicatesFoundExceptTheRowItself()
