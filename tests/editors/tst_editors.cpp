@@ -1,5 +1,10 @@
 #include "board/BoardRow.h"
+#include "board/BoardFile.h"
+#include "board/BoardState.h"
+#include "editors/BoardEditSave.h"
 #include "editors/ListEditorCore.h"
+#include "platform/SharedFile.h"
+#include "support/TestContext.h"
 #include "ftp/FtpList.h"
 #include "platform/TextFile.h"
 #include "support/TestMain.h"
@@ -303,6 +308,81 @@ private Q_SLOTS:
     }
 };
 
-PORLUNE_TEST_MAIN(TestListEditorCore, TestListEditorRules, TestFtpListWriter)
+class TestBoardEditSave : public QObject
+{
+    Q_OBJECT
+
+    static BoardRow person(const QString& name, const QString& dest = {})
+    {
+        return BoardRow {name, dest, QStringLiteral("0"), QStringLiteral("99:99 99/99"), {}, {}, {}};
+    }
+
+private Q_SLOTS:
+    // Opened with 3 people; meanwhile another copy sets 佐藤's destination; the
+    // editor renames 佐藤, deletes 田中 and saves: the destination survives, the
+    // old content is in ".bak", the main window's rows are untouched.
+    void saveUnderTheClaimKeepsOthersUpdates()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.iki"));
+        QCOMPARE(SharedFile::replace(path, BoardFile::format({person("鈴木"), person("佐藤"), person("田中")}), false), 0);
+        TestUser editor;
+        editor.ctx().board().waits.pause = [](int) {};
+        ListEditorCore core(100);
+        QList<QStringList> opened;
+        for (const BoardRow& r : BoardFile::parse(BoardFile::read(path).bytes).rows)
+            opened << r.fields();
+        core.load(opened);
+
+        TestUser other;
+        other.ctx().board().waits.pause = [](int) {};
+        QCOMPARE(runUpdateCycle(other.ctx(), -1, path,
+                                [](QList<BoardRow>& rows) { rows[1].destination = QStringLiteral("出張"); }),
+                 CycleResult::Written);
+
+        core.select(1);
+        QVERIFY(core.change(person("佐藤花子").fields()));
+        core.select(2);
+        QVERIFY(core.remove());
+        const QList<BoardRow> mainRows {person("表示中")};
+        editor.ctx().board().rows = mainRows;
+        QList<BoardRow> rows;
+        QStringList origins;
+        for (int i = 0; i < core.count(); ++i) {
+            rows << BoardRow::fromFields(core.rows()[i]);
+            origins << core.originOf(i);
+        }
+        QCOMPARE(saveEditedBoard(editor.ctx(), path, rows, origins), CycleResult::Written);
+        const QList<BoardRow> saved = BoardFile::parse(BoardFile::read(path).bytes).rows;
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[1].name, QStringLiteral("佐藤花子"));
+        QCOMPARE(saved[1].destination, QStringLiteral("出張"));
+        QCOMPARE(BoardFile::parse(BoardFile::read(path + ".bak").bytes).rows.size(), 3);
+        QVERIFY(editor.ctx().board().rows == mainRows);
+        QVERIFY(editor.box().shown().isEmpty());
+    }
+
+    // 60 rows go out whole (the file's old lines after the 50th are not kept
+    // twice); a missing file is created.
+    void longAndNewBoards()
+    {
+        QTemporaryDir dir;
+        TestUser editor;
+        editor.ctx().board().waits.pause = [](int) {};
+        QList<BoardRow> rows;
+        QStringList origins;
+        for (int i = 0; i < 60; ++i) {
+            rows << person(QStringLiteral("人%1").arg(i));
+            origins << QString();
+        }
+        const QString path = dir.filePath(QStringLiteral("new.iki"));
+        QCOMPARE(saveEditedBoard(editor.ctx(), path, rows, origins), CycleResult::Written);
+        QCOMPARE(saveEditedBoard(editor.ctx(), path, rows, origins), CycleResult::Written);
+        QCOMPARE(TextFile::readLines(path).lines.size(), 60);
+        QVERIFY(!QFile::exists(path + ".lck"));
+    }
+};
+
+PORLUNE_TEST_MAIN(TestListEditorCore, TestListEditorRules, TestFtpListWriter, TestBoardEditSave)
 
 #include "tst_editors.moc"
