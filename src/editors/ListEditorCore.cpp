@@ -137,6 +137,19 @@ bool fileNameAllowed(const QString& path, const QString& required)
     return QFileInfo(path).fileName().compare(required, Qt::CaseInsensitive) == 0;
 }
 
+QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins)
+{
+    QStringList out;
+    for (int i = 0; i < openedOrigins.size(); ++i) {
+        const int now = int(editedOrigins.indexOf(openedOrigins[i]));
+        if (now == i)
+            continue;
+        out << (now < 0 ? QStringLiteral("%1 (%2→削除)").arg(openedOrigins[i]).arg(i + 1)
+                        : QStringLiteral("%1 (%2→%3)").arg(openedOrigins[i]).arg(i + 1).arg(now + 1));
+    }
+    return out;
+}
+
 void FileStamp::take(const QString& path)
 {
     m_path = path;

@@ -76,6 +76,12 @@ bool isUsableName(const QString& name, const QString& reserved);
 // must equal it, ignoring case.
 bool fileNameAllowed(const QString& path, const QString& required);
 
+// Boards are numbered by their place in the board list, and users' settings
+// point at those numbers. Gives the groups of the list as opened (origins, in
+// their old order) that would get another number, or none, on saving edited
+// (the new order, each row's origin): "name (old→new)" texts in old order.
+QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins);
+
 // The file's time as last read or written by the editor, to tell whether
 // another copy wrote it since.
 class FileStamp

@@ -233,6 +233,26 @@ private Q_SLOTS:
         QCOMPARE(ListEditorRules::fileNameAllowed(path, required), allowed);
     }
 
+    void renumbering_data()
+    {
+        QTest::addColumn<QStringList>("edited");
+        QTest::addColumn<QStringList>("warned");
+        QTest::newRow("unchanged, one added") << QStringList {"総務", "営業", "開発", ""} << QStringList {};
+        QTest::newRow("first deleted")
+            << QStringList {"営業", "開発"} << QStringList {"総務 (1→削除)", "営業 (2→1)", "開発 (3→2)"};
+        QTest::newRow("last deleted") << QStringList {"総務", "営業"} << QStringList {"開発 (3→削除)"};
+        QTest::newRow("moved up") << QStringList {"総務", "開発", "営業"}
+                                  << QStringList {"営業 (2→3)", "開発 (3→2)"};
+        QTest::newRow("inserted before") << QStringList {"", "総務", "営業", "開発"}
+                                         << QStringList {"総務 (1→2)", "営業 (2→3)", "開発 (3→4)"};
+    }
+    void renumbering()
+    {
+        QFETCH(QStringList, edited);
+        QFETCH(QStringList, warned);
+        QCOMPARE(ListEditorRules::renumberedGroups({"総務", "営業", "開発"}, edited), warned);
+    }
+
     void stampSeesAnotherWriter()
     {
         QTemporaryDir dir;
