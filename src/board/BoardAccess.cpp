@@ -231,7 +231,8 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     return err;
 }
 
-CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change)
+CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change,
+                           bool keepBeyond)
 {
     BoardState& st = ctx.board();
     // Callers pass a board table entry's path. Waits let events run, and a board
@@ -303,7 +304,7 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
             continue;
         }
 
-        const int err = writeRows(ctx, claim, path, rows, out.beyondRows, out.bytes);
+        const int err = writeRows(ctx, claim, path, rows, keepBeyond ? out.beyondRows : QByteArray(), out.bytes);
         claim.release();
         if (err)
             return CycleResult::Failed;
