@@ -577,6 +577,14 @@ class TestDemoOffice : public QObject
 {
     Q_OBJECT
 
+    static void startOffscreen(QProcess& program, const QString& exe)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(exe, {});
+    }
+
 private Q_SLOTS:
     void startAndCloseLogTheUserInAndOut()
     {
@@ -603,10 +611,7 @@ private Q_SLOTS:
             QCOMPARE(myLogin(b), QStringLiteral("0"));
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        program.setProcessEnvironment(env);
-        program.start(exe, {});
+        startOffscreen(program, exe);
         QVERIFY(program.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(myLogin(boards[0]) == QLatin1String("1") && myLogin(boards[1]) == QLatin1String("1"), 20000);
 
@@ -631,10 +636,7 @@ private Q_SLOTS:
 
         for (int round = 0; round < 2; ++round) {
             QProcess program;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            program.setProcessEnvironment(env);
-            program.start(exe, {});
+            startOffscreen(program, exe);
             QVERIFY(program.waitForStarted());
             // The first start fills in every default; the folders come last.
             QTRY_VERIFY_WITH_TIMEOUT(Fs::length(ini) == 13824 && Fs::isDir(dir.filePath(QStringLiteral("RCV"))), 20000);
