@@ -1,6 +1,7 @@
 #include "startup/AppContext.h"
 
 #include "platform/GlobalHotKey.h"
+#include "platform/InputActivity.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
 
@@ -35,4 +36,13 @@ IGlobalHotKey& AppContext::hotKey()
         m_hotKey = m_systemHotKey.get();
     }
     return *m_hotKey;
+}
+
+IInputActivity& AppContext::inputActivity()
+{
+    if (!m_activity) {
+        m_systemActivity = createInputActivity();
+        m_activity = m_systemActivity.get();
+    }
+    return *m_activity;
 }

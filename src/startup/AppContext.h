@@ -12,6 +12,7 @@
 class IClock;
 class IFileDialog;
 class IGlobalHotKey;
+class IInputActivity;
 class IMessageBox;
 class ITrayIcon;
 
@@ -65,6 +66,9 @@ public:
     IGlobalHotKey& hotKey();
     void setTrayIcon(ITrayIcon* tray) { m_tray = tray; }
     void setHotKey(IGlobalHotKey* hotKey) { m_hotKey = hotKey; }
+    // Key and button use, for the inactivity watch; the same rule.
+    IInputActivity& inputActivity();
+    void setInputActivity(IInputActivity* activity) { m_activity = activity; }
 
 private:
     QString m_programFolder;
@@ -76,6 +80,8 @@ private:
     QString m_earliestSendTime = QStringLiteral("99999999999999");
     ITrayIcon* m_tray = nullptr;
     IGlobalHotKey* m_hotKey = nullptr;
+    IInputActivity* m_activity = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
+    std::unique_ptr<IInputActivity> m_systemActivity;
 };
