@@ -112,8 +112,11 @@ bool restoreFromBackup(const QString& path, const SharedClaim::Options& waits, S
     return ok;
 }
 
-int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QList<BoardRow>& rows,
-              const QByteArray& beyond, const QByteArray& previous)
+// Writes bytes over the board that was read as previous (empty: none was
+// there). ESTALE, silently, when the board is no longer what was read: the
+// caller reads again. Other errors are reported.
+int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QByteArray& bytes,
+              const QByteArray& previous)
 {
     // A board marked read-only is not written, as on the file server (a rename
     // would pass over the attribute).
@@ -121,10 +124,23 @@ int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QL
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EACCES);
         return EACCES;
     }
-    const int err = claim.replaceHeld(path, BoardFile::format(rows, beyond), previous);
-    if (err)
+    // A holder stopped longer than the stale age (a laptop asleep, a stalled
+    // request) may have lost its claim unknowingly: the replace itself checks
+    // that the board is still the one this copy read.
+    const int err = previous.isEmpty() ? claim.replaceHeld(path, bytes, previous)
+                                       : claim.replaceHeldIfStill(path, bytes, previous, true);
+    if (err && err != ESTALE)
         reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
     return err;
+}
+
+// After ESTALE: a claim that was broken meanwhile is taken again.
+int keepClaim(SharedClaim& claim)
+{
+    if (claim.stillOurs())
+        return 0;
+    claim.release();
+    return claim.acquire();
 }
 
 void takeOver(BoardState& st, const BoardReadOutcome& out)
@@ -183,6 +199,10 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
         }
         const BoardFile::RawRead raw = readShared(path, waits, ownClaim);
         if (isMissing(raw.error)) {
+            // A copy that died while it had the board aside for its replace
+            // left it under a private name: the holder of the claim puts it back.
+            if (ownClaim && SharedClaim::putBackLeftAside(path, waits))
+                continue;
             out.status = BoardReadOutcome::Missing;
             return out;
         }
@@ -210,6 +230,7 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
         out.status = BoardReadOutcome::Ok;
         out.rows = std::move(parsed.rows);
         out.beyondRows = std::move(parsed.beyondRows);
+        out.lines = std::move(parsed.lines);
         out.bytes = raw.bytes;
         out.stampText = raw.stampText;
         ctx.board().lastReadFileStamp = raw.stamp;
@@ -240,9 +261,16 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
         return err;
     }
     BusyMark mark(st.busyBoards, path);
-    const BoardFile::RawRead old = readShared(path, st.waits, true);
     const QList<BoardRow> rows = st.rows;
-    const int err = writeRows(ctx, claim, path, rows, {}, old.ok() ? old.bytes : QByteArray());
+    int err = ESTALE;
+    for (int round = 0; round < kMaxRounds && err == ESTALE; ++round) {
+        const BoardFile::RawRead old = readShared(path, st.waits, true);
+        err = writeRows(ctx, claim, path, BoardFile::format(rows), old.ok() ? old.bytes : QByteArray());
+        if (err == ESTALE && (err = keepClaim(claim)) == 0)
+            err = ESTALE;
+    }
+    if (err == ESTALE)
+        reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, err);
     if (err == 0 && boardIndex >= 0 && boardIndex < BoardState::BoardCount)
         st.entries[std::size_t(boardIndex)].rowCount = int(rows.size());
     claim.release();
@@ -263,7 +291,8 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EBUSY);
         return CycleResult::Failed;
     }
-    if (!Fs::isFile(path) && isMissing(readShared(path, st.waits, false).error))
+    if (!Fs::isFile(path) && isMissing(readShared(path, st.waits, false).error)
+        && !SharedClaim::hasLeftAside(path))
         return CycleResult::Missing;
 
     SharedClaim claim(lock, st.waits);
@@ -322,7 +351,27 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
             continue;
         }
 
-        const int err = writeRows(ctx, claim, path, rows, keepBeyond ? out.beyondRows : QByteArray(), out.bytes);
+        // A change of whereabouts never removes rows; fewer rows than a settled
+        // read found would mean a board cut short is about to be written back.
+        if (keepBeyond && rows.size() < out.rows.size()) {
+            claim.release();
+            qWarning("update cycle of %s: %lld rows would become %lld; not written", qPrintable(path),
+                     qlonglong(out.rows.size()), qlonglong(rows.size()));
+            return CycleResult::Failed;
+        }
+        BoardFile::Parsed asRead;
+        asRead.rows = out.rows;
+        asRead.lines = out.lines;
+        const int err = writeRows(ctx, claim, path,
+                                  BoardFile::format(rows, keepBeyond ? out.beyondRows : QByteArray(), asRead),
+                                  out.bytes);
+        if (err == ESTALE && round < kMaxRounds) {
+            if (const int claimErr = keepClaim(claim)) {
+                reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, claimErr);
+                return CycleResult::Failed;
+            }
+            continue;
+        }
         claim.release();
         if (err)
             return CycleResult::Failed;

@@ -88,6 +88,7 @@ struct BoardReadOutcome {
     QList<BoardRow> rows;
     QByteArray bytes;       // the content the rows came from
     QByteArray beyondRows;  // lines after the 50th
+    QList<QByteArray> lines; // each row's line as read
     QString stampText;
     int attempts = 0;
 };

@@ -1,5 +1,7 @@
 #include "board/BoardFile.h"
 
+#include <QHash>
+
 #include "board/BoardState.h"
 #include "platform/QuotedCsv.h"
 #include "platform/TextCodec.h"
@@ -68,6 +70,7 @@ Parsed parse(const QByteArray& bytes)
             return p;
         }
         p.rows.append(BoardRow::fromFields(line.fields));
+        p.lines.append(lines[k]);
     }
     return p;
 }
@@ -80,6 +83,24 @@ QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond)
         text += QLatin1String("\r\n");
     }
     QByteArray out = Sjis::encode(text);
+    if (!beyond.isEmpty()) {
+        out += beyond;
+        if (!out.endsWith('\n'))
+            out += "\r\n";
+    }
+    return out;
+}
+
+QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond, const Parsed& original)
+{
+    QHash<QByteArray, QByteArray> asRead;
+    for (qsizetype i = 0; i < original.rows.size() && i < original.lines.size(); ++i)
+        asRead.insert(format({original.rows[i]}), original.lines[i] + "\r\n");
+    QByteArray out;
+    for (const BoardRow& r : rows) {
+        const QByteArray line = format({r});
+        out += asRead.value(line, line);
+    }
     if (!beyond.isEmpty()) {
         out += beyond;
         if (!out.endsWith('\n'))

@@ -16,6 +16,7 @@ struct Parsed {
     QList<BoardRow> rows;   // at most BoardState::MaxRows
     bool cutShort = false;  // a line ends before its seventh field or inside quotes
     QByteArray beyondRows;  // lines after the 50th, kept byte for byte for write-back
+    QList<QByteArray> lines; // each row's line as read, without its line end
 };
 
 // Empty lines do not count as rows. Lines after the 50th row are not rows but
@@ -25,6 +26,11 @@ Parsed parse(const QByteArray& bytes);
 // Rows as the quoted-write statement writes them, each line ended by CR LF,
 // followed by beyond (lines kept from a longer file) as they were.
 QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond = {});
+
+// format, but a row equal to one of original's is written with that row's line
+// as it was read: bytes that do not survive decoding (a lone lead byte, an
+// unassigned pair) stay as they were in rows nobody changed.
+QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond, const Parsed& original);
 
 // Number of lines of a board file (the board list's row count), at most 50.
 int countRows(const QByteArray& bytes);

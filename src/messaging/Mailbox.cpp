@@ -3,11 +3,14 @@
 #include "messaging/MailNames.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
+#include "platform/SharedFile.h"
 #include "startup/AppContext.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -107,6 +110,73 @@ QString Mailbox::moveToInbox(const QString& path, int* error) const
     return moveToInbox(path, used, error);
 }
 
+namespace {
+
+const QString kClaimPrefix = QStringLiteral("~plf");
+constexpr int kClaimHexDigits = 16;
+
+bool isHexDigits(QStringView text)
+{
+    for (QChar c : text)
+        if (!c.isDigit() && !(c >= u'a' && c <= u'f'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool Mailbox::isClaimedDropOf(const QString& fileName, const QString& ownName)
+{
+    const qsizetype rest = kClaimPrefix.size() + kClaimHexDigits + 1;
+    return fileName.size() > rest && fileName.startsWith(kClaimPrefix)
+        && isHexDigits(QStringView(fileName).mid(kClaimPrefix.size(), kClaimHexDigits))
+        && fileName[rest - 1] == u'_' && fileName.mid(rest).startsWith(ownName + u'.');
+}
+
+bool Mailbox::inboxHolds(const QByteArray& bytes) const
+{
+    const auto holds = [&bytes](const QString& folder, const QStringList& names) {
+        for (const QString& name : names) {
+            int err = 0;
+            const QString path = Paths::join(folder, name);
+            if (Fs::length(path) == bytes.size() && Fs::readBytes(path, &err) == bytes && err == 0)
+                return true;
+        }
+        return false;
+    };
+    const QString tmpPrefix = QStringLiteral("TMP") + m_ownName;
+    return holds(m_programFolder, inboxFiles())
+        || holds(tmpFolderPath(), Fs::list(tmpFolderPath(), tmpPrefix + QStringLiteral(".*")));
+}
+
+QString Mailbox::deliverClaimed(const QString& claimed, QSet<int>& used, int* error) const
+{
+    int err = 0;
+    const QByteArray bytes = Fs::readBytes(claimed, &err);
+    if (err) {
+        *error = err;
+        return {};
+    }
+    // The copy is complete under a temporary name before it takes an inbox
+    // name, so a copy killed meanwhile never leaves half a message.
+    QString tmp;
+    if ((err = SharedFile::writeTemporary(Paths::join(m_programFolder, m_ownName), bytes, &tmp))) {
+        *error = err;
+        return {};
+    }
+    const QString to = moveToInbox(tmp, used, &err);
+    if (to.isEmpty()) {
+        Fs::remove(tmp);
+        *error = err;
+        return {};
+    }
+    // A claimed drop that cannot be removed now is found again and, its bytes
+    // being in the inbox, removed then.
+    Fs::remove(claimed);
+    *error = 0;
+    return to;
+}
+
 Mailbox::FetchResult Mailbox::fetch() const
 {
     FetchResult result;
@@ -114,17 +184,52 @@ Mailbox::FetchResult Mailbox::fetch() const
         || sameFolder(m_mailPlace, m_programFolder))
         return result;
     const QStringList names = Fs::list(m_mailPlace, m_ownName + QStringLiteral(".*"));
-    if (names.isEmpty())
+    QStringList claimedLeft;
+    for (const QString& name : Fs::list(m_mailPlace, kClaimPrefix + u'*'))
+        if (isClaimedDropOf(name, m_ownName))
+            claimedLeft.append(name);
+    if (names.isEmpty() && claimedLeft.isEmpty())
         return result;
     QSet<int> used = usedInboxNumbers();
-    for (const QString& name : names) {
-        const QString from = Paths::join(m_mailPlace, name);
+
+    // Drops this recipient claimed before it was stopped: delivered already
+    // (same bytes in the inbox) or not yet.
+    for (const QString& name : claimedLeft) {
+        const QString claimed = Paths::join(m_mailPlace, name);
         int err = 0;
-        const QString to = moveToInbox(from, used, &err);
+        const QByteArray bytes = Fs::readBytes(claimed, &err);
+        if (err)
+            continue;
+        if (inboxHolds(bytes)) {
+            Fs::remove(claimed);
+            continue;
+        }
+        const QString to = deliverClaimed(claimed, used, &err);
         if (!to.isEmpty())
             result.moved.append(to);
-        else if (Fs::exists(from)) // not gone meanwhile: it stays for the next poll
-            result.left.append(from);
+        else if (Fs::exists(claimed))
+            result.left.append(claimed);
+    }
+
+    for (const QString& name : names) {
+        const QString from = Paths::join(m_mailPlace, name);
+        const QString claimed = Paths::join(m_mailPlace,
+            kClaimPrefix
+                + QStringLiteral("%1").arg(QRandomGenerator::system()->generate64(), kClaimHexDigits, 16, QChar(u'0'))
+                + u'_' + name);
+        // A rename within one folder of the share: one request, so the drop is
+        // ours whole or still where it was.
+        if (!Fs::isFile(from) || ::rename(QFile::encodeName(from).constData(), QFile::encodeName(claimed).constData()) != 0) {
+            if (Fs::exists(from)) // busy: it stays for the next poll
+                result.left.append(from);
+            continue;
+        }
+        int err = 0;
+        const QString to = deliverClaimed(claimed, used, &err);
+        if (!to.isEmpty())
+            result.moved.append(to);
+        else if (Fs::exists(claimed))
+            result.left.append(claimed);
     }
     return result;
 }

@@ -24,7 +24,13 @@ public:
     explicit Mailbox(const AppContext& ctx);
 
     // Moves every mail-place file named own name + ".*" into the inbox, in
-    // listing order. Does nothing when the own name cannot stand in a file name
+    // listing order, each exactly once even when this copy is killed halfway:
+    // a drop is first renamed within the mail place to a name claimed by this
+    // recipient ("~plf" + 16 hex digits + "_" + its name), its copy is written
+    // whole under a temporary name and then linked to its inbox name, and only
+    // then is the claimed drop removed. A claimed drop found later (by this or
+    // the next start) whose bytes are already in the inbox is removed, else it
+    // is delivered. Does nothing when the own name cannot stand in a file name
     // (an empty name or one with "*" would take other people's files), when the
     // mail place is not set or cannot be listed, or when it is the program folder.
     FetchResult fetch() const;
@@ -50,8 +56,14 @@ public:
     // file systems a whole copy that is undone when the source cannot be removed.
     static int moveNoReplace(const QString& from, const QString& to);
 
+    // Whether fileName is a drop claimed by the recipient ownName.
+    static bool isClaimedDropOf(const QString& fileName, const QString& ownName);
+
 private:
     QSet<int> usedInboxNumbers() const;
+    // Copies the claimed drop into the inbox and removes it; the inbox path or empty.
+    QString deliverClaimed(const QString& claimed, QSet<int>& used, int* error) const;
+    bool inboxHolds(const QByteArray& bytes) const;
     QString moveToInbox(const QString& path, QSet<int>& used, int* error) const;
 
     QString m_mailPlace;

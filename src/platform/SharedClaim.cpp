@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSysInfo>
@@ -461,6 +463,11 @@ int SharedClaim::acquire()
         if (total.elapsed() >= m_options.maxWaitMs)
             return ETIMEDOUT;
         if (err == EEXIST) {
+            // A breaker claim left by a copy that died while breaking is
+            // watched from the first look too, so that the claim and its
+            // breaker turn stale together: one stale age for the whole takeover.
+            if (observed.seen)
+                look(m_lockPath + QStringLiteral(".brk"), breakerObserved, nullptr);
             Sight seen;
             switch (look(m_lockPath, observed, &seen)) {
             case Look::Gone:
@@ -561,39 +568,162 @@ int SharedClaim::replaceHeld(const QString& path, const QByteArray& bytes, const
     return replaceFile(path, bytes, previous, keepAlive);
 }
 
+namespace {
+
+const QString kAsideMark = QStringLiteral(".~plh");
+
+QByteArray readWhole(const QString& path, int* error)
+{
+    const Snapshot s = snapshot(path);
+    *error = s.error;
+    if (s.error == 0 && s.content.size() > 65536) {
+        // A board or list is small, but compare all of it.
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            *error = EIO;
+            return {};
+        }
+        return f.readAll();
+    }
+    return s.content;
+}
+
+// Renames tmp to target, retrying while a reader holds the target open.
+int renameRetrying(const QString& tmp, const QString& target, const SharedClaim::Options& options)
+{
+    const QByteArray from = QFile::encodeName(tmp), to = QFile::encodeName(target);
+    QElapsedTimer t;
+    t.start();
+    int step = 5;
+    while (true) {
+        if (::rename(from.constData(), to.constData()) == 0)
+            return 0;
+        const int err = errno;
+        // A reader holding the target open keeps an SMB rename from going
+        // through; it lets go within moments. (smbnetfs then says EEXIST:
+        // it could not take the old file out of the way.)
+        if (!(isBusyError(err) || err == EEXIST) || t.elapsed() >= options.busyRetryMs)
+            return err;
+        pauseWith(options, step);
+        step = std::min(step * 2, 50);
+    }
+}
+
+int replaceOne(const QString& target, const QByteArray& content, const SharedClaim::Options& options)
+{
+    QString tmp;
+    if (const int err = SharedFile::writeTemporary(target, content, &tmp))
+        return err;
+    const int err = renameRetrying(tmp, target, options);
+    if (err)
+        ::unlink(QFile::encodeName(tmp).constData());
+    return err;
+}
+
+// Puts aside back at path unless a file of that name is there by now.
+int putBackRetrying(const QString& aside, const QString& path, const SharedClaim::Options& options)
+{
+    return retryBusy(options, [&] { return SharedFile::putBack(aside, path); });
+}
+
+} // namespace
+
+bool SharedClaim::isAsideNameOf(const QString& fileName, const QString& sharedFileName)
+{
+    return fileName.startsWith(sharedFileName + kAsideMark);
+}
+
+bool SharedClaim::hasLeftAside(const QString& path)
+{
+    const QFileInfo fi(Fs::followLinks(path));
+    return !Fs::list(fi.path(), fi.fileName() + kAsideMark + u'*').isEmpty();
+}
+
+bool SharedClaim::putBackLeftAside(const QString& path, const Options& options)
+{
+    const QString real = Fs::followLinks(path);
+    const QFileInfo fi(real);
+    const QString base = fi.fileName();
+    QString newest;
+    qint64 newestNs = -1;
+    for (const QString& name : Fs::list(fi.path(), base + kAsideMark + u'*')) {
+        if (!isAsideNameOf(name, base))
+            continue;
+        struct stat st;
+        const QString full = fi.dir().filePath(name);
+        if (::stat(native(full).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const qint64 ns = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        if (ns > newestNs) {
+            newestNs = ns;
+            newest = full;
+        }
+    }
+    return !newest.isEmpty() && putBackRetrying(newest, real, options) == 0;
+}
+
+int SharedClaim::replaceHeldIfStill(const QString& path, const QByteArray& bytes, const QByteArray& expected,
+                                    bool keepBackup)
+{
+    Options keepAlive = m_options;
+    keepAlive.pause = [this](int ms) {
+        refresh();
+        pause(ms);
+    };
+    refresh();
+    const QString real = Fs::followLinks(path);
+    if (keepBackup && !expected.isEmpty()) {
+        if (const int err = replaceOne(real + QStringLiteral(".bak"), expected, keepAlive))
+            return err;
+    }
+    QString tmp;
+    if (const int err = SharedFile::writeTemporary(real, bytes, &tmp))
+        return err;
+    const auto dropTmp = [&tmp] { ::unlink(QFile::encodeName(tmp).constData()); };
+
+    // Take the file into our hands: of several writers who all believe they
+    // hold the claim, only one can have it under a private name at a time.
+    const QString aside = real + kAsideMark + QString::number(QCoreApplication::applicationPid()) + u'_'
+        + QString::number(QRandomGenerator::system()->generate64(), 36);
+    int err = retryBusy(keepAlive, [&] {
+        if (::rename(native(real).constData(), native(aside).constData()) == 0)
+            return 0;
+        return errno == EEXIST ? EBUSY : errno; // a unique name: EEXIST is smbnetfs saying busy
+    });
+    if (err) {
+        dropTmp();
+        return err == ENOENT ? ESTALE : err;
+    }
+    int readErr = 0;
+    const QByteArray taken = readWhole(aside, &readErr);
+    if (readErr || taken != expected) {
+        // Changed by another since we read it: it goes back as it is.
+        dropTmp();
+        putBackRetrying(aside, real, keepAlive);
+        return readErr ? readErr : ESTALE;
+    }
+    // Never over a file that somebody put there meanwhile (a copy that found
+    // the name empty and put back what we hold would then lose its change).
+    err = putBackRetrying(tmp, real, keepAlive);
+    if (err) {
+        dropTmp();
+        if (err != EEXIST)
+            putBackRetrying(aside, real, keepAlive);
+        else
+            removeFile(aside, keepAlive); // what is there now was made from it
+        return err == EEXIST ? ESTALE : err;
+    }
+    removeFile(aside, keepAlive);
+    return 0;
+}
+
 int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const QByteArray& previous,
                              const Options& options)
 {
-    auto replaceOne = [&options](const QString& target, const QByteArray& content) {
-        QString tmp;
-        if (const int err = SharedFile::writeTemporary(target, content, &tmp))
-            return err;
-        const QByteArray from = native(tmp), to = native(target);
-        QElapsedTimer t;
-        t.start();
-        int step = 5;
-        while (true) {
-            if (::rename(from.constData(), to.constData()) == 0)
-                return 0;
-            const int err = errno;
-            // A reader holding the target open keeps an SMB rename from going
-            // through; it lets go within moments. (smbnetfs then says EEXIST:
-            // it could not take the old file out of the way.)
-            if (!(isBusyError(err) || err == EEXIST) || t.elapsed() >= options.busyRetryMs) {
-                ::unlink(from.constData());
-                return err;
-            }
-            if (options.pause)
-                options.pause(step);
-            else
-                waitLettingEventsRun(step);
-            step = std::min(step * 2, 50);
-        }
-    };
     const QString real = Fs::followLinks(path);
     if (!previous.isEmpty()) {
-        if (const int err = replaceOne(real + QStringLiteral(".bak"), previous))
+        if (const int err = replaceOne(real + QStringLiteral(".bak"), previous, options))
             return err;
     }
-    return replaceOne(real, bytes);
+    return replaceOne(real, bytes, options);
 }

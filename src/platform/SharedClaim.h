@@ -136,6 +136,21 @@ public:
     // busy rename is retried: the retries can outlast the stale age, and a
     // waiter that took the claim over would write beside us.
     int replaceHeld(const QString& path, const QByteArray& bytes, const QByteArray& previous);
+    // replaceHeld for a holder that may have lost its claim without knowing it
+    // (its process was stopped longer than the stale age): the file is first
+    // taken aside to a private name, so no other writer can change it meanwhile,
+    // and the new content takes its place only when what was taken is still
+    // expected. ESTALE, with the file back in place, when it was changed by
+    // another (read again and start over) or is not there (being replaced
+    // right now). With keepBackup, expected goes to path + ".bak" first.
+    int replaceHeldIfStill(const QString& path, const QByteArray& bytes, const QByteArray& expected,
+                           bool keepBackup);
+    // The private names a file is taken aside to while it is replaced, and
+    // putting back the newest one left by a copy that died in that moment.
+    static bool isAsideNameOf(const QString& fileName, const QString& sharedFileName);
+    static bool putBackLeftAside(const QString& path, const Options& options);
+    static bool hasLeftAside(const QString& path);
+
     // Retries unlink while the file is busy; ENOENT counts as done.
     static int removeFile(const QString& path, const Options& options);
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -200,6 +201,47 @@ void TestBoardAccess::halfWrittenBoardWaitedFor()
     QCOMPARE(u->ctx().board().rows, all.mid(0, expected));
     QCOMPARE(waits > 0, firstRows > cutRows || !lineEnd);
     QVERIFY(u->box().shown().isEmpty());
+}
+
+// A copy killed while it had the board aside for its replace left it under a
+// private name; the next cycle puts it back and carries on.
+void TestBoardAccess::boardLeftAsideIsPutBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.iki"));
+    writeRows(dir.filePath(QStringLiteral("a.iki.~plh4242_older")), {person(QStringLiteral("古い"))});
+    writeRows(dir.filePath(QStringLiteral("a.iki.~plh4243_newer")), threePeople());
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(dir.filePath(QStringLiteral("a.iki.~plh4242_older"))).constData(),
+                        std::array<timespec, 2> {{{1000000000, 0}, {1000000000, 0}}}.data(), 0) == 0);
+    auto u = quickUser();
+    const CycleResult r = runUpdateCycle(u->ctx(), 0, path, [](QList<BoardRow>& rows) {
+        rows[1].destination = QStringLiteral("会議");
+    });
+    QCOMPARE(r, CycleResult::Written);
+    QList<BoardRow> expected = threePeople();
+    expected[1].destination = QStringLiteral("会議");
+    QCOMPARE(rowsOf(path), expected);
+    QVERIFY(!Fs::exists(dir.filePath(QStringLiteral("a.iki.~plh4243_newer"))));
+    QVERIFY(u->box().shown().isEmpty());
+}
+
+// Bytes that do not survive decoding stay as they were in rows nobody changed.
+void TestBoardAccess::unchangedRowsKeepTheirBytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.iki"));
+    const QByteArray lone = "\"\x8e\x52\x93\x63\",\"A\x81 B\",\"0\",\"\",\"\",\"\",\"\"\r\n";
+    const QByteArray unassigned = "\"\x8d\xb2\x93\xa1\",\"\x85\x40\",\"1\",\"\",\"\",\"\",\"\"\r\n";
+    const QByteArray own = BoardFile::format({person(QStringLiteral("山田太郎"))});
+    writeRaw(path, lone + own + unassigned);
+    auto u = quickUser();
+    const CycleResult r = runUpdateCycle(u->ctx(), 0, path, [](QList<BoardRow>& rows) {
+        forEachOwnRow(rows, QStringLiteral("山田太郎"), [](BoardRow& row) { row.login = QStringLiteral("1"); });
+    });
+    QCOMPARE(r, CycleResult::Written);
+    BoardRow mine = person(QStringLiteral("山田太郎"));
+    mine.login = QStringLiteral("1");
+    QCOMPARE(Fs::readBytes(path), lone + BoardFile::format({mine}) + unassigned);
 }
 
 void TestBoardAccess::missingForAMomentWhileClaimed_data()

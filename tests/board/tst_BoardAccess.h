@@ -15,6 +15,8 @@ private Q_SLOTS:
     void lineCutShortIsReadAgain();
     void halfWrittenBoardWaitedFor_data();
     void halfWrittenBoardWaitedFor();
+    void boardLeftAsideIsPutBack();
+    void unchangedRowsKeepTheirBytes();
     void missingForAMomentWhileClaimed_data();
     void missingForAMomentWhileClaimed();
     void rewrittenBetweenReadAndWrite_data();

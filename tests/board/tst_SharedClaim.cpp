@@ -427,3 +427,62 @@ void TestSharedClaim::claimStaysAliveWhileABusyWriteRetries()
     QCOMPARE(waiterResult.load(), 0);
     QVERIFY2(!waiterEarly, "the waiter took the claim while the write was still retrying");
 }
+
+void TestSharedClaim::lateHolderFindsTheChange_data()
+{
+    QTest::addColumn<SharedPlace::Kind>("place");
+    QTest::addColumn<QByteArray>("onBoard"); // what the board holds at the replace
+    QTest::addColumn<int>("expectedError");
+    QTest::newRow("local, unchanged") << SharedPlace::Local << QByteArray("read\r\n") << 0;
+    QTest::newRow("local, changed by another") << SharedPlace::Local << QByteArray("theirs\r\n") << ESTALE;
+    QTest::newRow("local, missing") << SharedPlace::Local << QByteArray() << ESTALE;
+    QTest::newRow("share, unchanged") << SharedPlace::Share << QByteArray("read\r\n") << 0;
+    QTest::newRow("share, changed by another") << SharedPlace::Share << QByteArray("theirs\r\n") << ESTALE;
+}
+
+// A holder stopped longer than the stale age loses its claim unknowingly;
+// whoever took it over may have written. Its replace must then change nothing.
+void TestSharedClaim::lateHolderFindsTheChange()
+{
+    QFETCH(SharedPlace::Kind, place);
+    QFETCH(QByteArray, onBoard);
+    QFETCH(int, expectedError);
+    const SharedPlace where(place);
+    const QString path = where.file(QStringLiteral("late.iki"));
+    SharedClaim mine(SharedClaim::lockPathFor(path), quick(8000, 20000));
+    QCOMPARE(mine.acquire(), 0);
+    if (!onBoard.isEmpty())
+        QCOMPARE(Fs::writeBytes(path, onBoard), 0);
+    const int err = mine.replaceHeldIfStill(path, "mine\r\n", "read\r\n", true);
+    mine.release();
+    QCOMPARE(err, expectedError);
+    QCOMPARE(Fs::readBytes(path), err ? onBoard : QByteArray("mine\r\n"));
+    QCOMPARE(Fs::exists(path), err == 0 || !onBoard.isEmpty());
+    if (err == 0)
+        QCOMPARE(Fs::readBytes(path + QStringLiteral(".bak")), QByteArray("read\r\n"));
+    QStringList left = Fs::list(where.path(), QStringLiteral("late.iki*"));
+    left.removeAll(QStringLiteral("late.iki"));
+    left.removeAll(QStringLiteral("late.iki.bak"));
+    QCOMPARE(left, QStringList());
+    QCOMPARE(Fs::list(where.path(), QStringLiteral("~plw*")), QStringList());
+}
+
+// A copy on another machine died while breaking a left claim: both the claim
+// and its breaker stay. Both are watched from the first look, so taking over
+// costs one stale age, not two.
+void TestSharedClaim::claimAndLeftBreakerTakenInOneStaleAge()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(QStringLiteral("k.iki.lck"));
+    leaveClaim(lock, Form::Described, otherMachine(QStringLiteral("dead")));
+    leaveClaim(lock + QStringLiteral(".brk"), Form::Described, otherMachine(QStringLiteral("died breaking")));
+    constexpr int staleMs = 1000;
+    SharedClaim c(lock, quick(staleMs, 20000));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(c.acquire(), 0);
+    const qint64 took = t.elapsed();
+    QVERIFY(c.stillOurs());
+    // One after the other they took two stale ages.
+    QVERIFY2(took < staleMs * 3 / 2, qPrintable(QStringLiteral("took %1 ms").arg(took)));
+}

@@ -24,4 +24,7 @@ private Q_SLOTS:
     void replaceKeepsPreviousAndWaitsForBusyTarget_data();
     void replaceKeepsPreviousAndWaitsForBusyTarget();
     void claimStaysAliveWhileABusyWriteRetries();
+    void lateHolderFindsTheChange_data();
+    void lateHolderFindsTheChange();
+    void claimAndLeftBreakerTakenInOneStaleAge();
 };

@@ -254,6 +254,44 @@ void MailPlaceTest::immovableFileAcrossFileSystemsIsNotCopiedTwice()
     QCOMPARE(Fs::readBytes(p.inProgram("Taro.1")), QByteArray("held"));
 }
 
+void MailPlaceTest::claimedDropIsDeliveredOnce_data()
+{
+    QTest::addColumn<bool>("copiedBeforeKill"); // the kill came after the inbox copy
+    QTest::addColumn<bool>("readAlready");      // and the message went on to "TMP"
+    QTest::newRow("killed before its copy") << false << false;
+    QTest::newRow("killed after its copy") << true << false;
+    QTest::newRow("killed after its copy, shown since") << true << true;
+}
+
+// A recipient killed in the middle of a fetch leaves the drop under its claimed
+// name; the next fetch delivers it unless its bytes are in the inbox already.
+void MailPlaceTest::claimedDropIsDeliveredOnce()
+{
+    QFETCH(bool, copiedBeforeKill);
+    QFETCH(bool, readAlready);
+    Place p;
+    const QString claimed = QStringLiteral("~plf0123456789abcdef_Taro.007");
+    QVERIFY(Mailbox::isClaimedDropOf(claimed, QStringLiteral("Taro")));
+    put(p.inMail(claimed), "message 7");
+    // Somebody else's claimed drop, and a name that only looks like one.
+    put(p.inMail(QStringLiteral("~plf0123456789abcdef_Hanako.001")), "not ours");
+    put(p.inMail(QStringLiteral("~plfXYZ_Taro.001")), "not a claim");
+    put(p.inMail("Taro.008"), "message 8");
+    if (copiedBeforeKill)
+        put(readAlready ? p.inTmp("TMPTaro.1") : p.inProgram("Taro.1"), "message 7");
+
+    const Mailbox::FetchResult r = p.box().fetch();
+    QStringList inbox;
+    for (const QString& path : r.moved)
+        inbox.append(QString::fromLatin1(Fs::readBytes(path)));
+    const QStringList expected = copiedBeforeKill ? QStringList {"message 8"} : QStringList {"message 7", "message 8"};
+    QCOMPARE(inbox, expected);
+    QCOMPARE(names(p.mail), (QStringList {"~plf0123456789abcdef_Hanako.001", "~plfXYZ_Taro.001"}));
+    // Nothing half-made is left in the program folder.
+    QCOMPARE(everything(p.program).filter(QStringLiteral("~pl")), QStringList());
+    QVERIFY(p.box().fetch().moved.isEmpty());
+}
+
 void MailPlaceTest::restoreTmpFiles()
 {
     Place p;

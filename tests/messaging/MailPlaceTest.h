@@ -17,6 +17,8 @@ private Q_SLOTS:
     void immovableFileStaysForNextPoll();
     void fetchAcrossFileSystems();
     void immovableFileAcrossFileSystemsIsNotCopiedTwice();
+    void claimedDropIsDeliveredOnce_data();
+    void claimedDropIsDeliveredOnce();
     void restoreTmpFiles();
     void inboxFilesAreNumberedOnly();
 

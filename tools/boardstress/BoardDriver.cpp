@@ -3,10 +3,11 @@
 // part of the program.
 //
 //   porlune-boarddriver init  --board P --names a,b,c [--separator]
-//   porlune-boarddriver write --board P --name a --cycles N
+//   porlune-boarddriver write --board P --name a --cycles N [--stop-file S]
 //   porlune-boarddriver read  --board P --names a,b,c --rows R --stop-file S [--pause-ms 10]
 //   porlune-boarddriver hold  --board P          (takes the board's claim and sleeps)
 //   porlune-boarddriver edit  --board P --cycles N [--pause-ms 10]
+//   porlune-boarddriver older --board P --name a --cycles N [--line-ms 30] [--pause-ms 10]
 //   porlune-boarddriver claim --lock L --marker M --rounds N [--hold-ms 5]
 //                             [--stale-ms 8000] [--abandon-every K]
 //
@@ -23,6 +24,10 @@
 // edit acts as the board file editor: N times it opens the board, waits
 // pause-ms as an administrator would, reverses the row order and saves; the
 // writers' checks tell whether a save lost any of their updates.
+// older acts as a copy of an older build that knows no claim: it reads the
+// board, changes its own row, then truncates the file and writes it again line
+// by line with line-ms between lines. Its own updates may be lost; nobody
+// else's rows may be.
 // Each mode ends with one line "RESULT key=value ..." on stdout; exit status 0
 // when nothing was wrong.
 
@@ -47,6 +52,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,14 +114,18 @@ int runInit(const QString& board, const QStringList& names, bool separator)
     return err ? 1 : 0;
 }
 
-int runWrite(const QString& board, const QString& name, int cycles)
+int runWrite(const QString& board, const QString& name, int cycles, const QString& stopFile)
 {
     Copy copy;
     int lastWritten = 0, lost = 0, failed = 0, notFound = 0;
     qint64 slowest = 0;
     QElapsedTimer total;
     total.start();
+    int done = 0;
     for (int counter = 1; counter <= cycles; ++counter) {
+        if (!stopFile.isEmpty() && Fs::exists(stopFile))
+            break;
+        ++done;
         bool found = false;
         QElapsedTimer t;
         t.start();
@@ -141,7 +151,7 @@ int runWrite(const QString& board, const QString& name, int cycles)
     const qint64 ms = total.elapsed();
     result(QStringLiteral("writer name=%1 cycles=%2 failed=%3 lost=%4 notfound=%5 totalms=%6 slowestms=%7 boxes=%8")
                .arg(name)
-               .arg(cycles)
+               .arg(done)
                .arg(failed)
                .arg(lost)
                .arg(notFound)
@@ -179,6 +189,41 @@ int runEdit(const QString& board, int saves, int pauseMs)
                .arg(slowest)
                .arg(copy.box.count));
     return failed || copy.box.count ? 1 : 0;
+}
+
+int runOlder(const QString& board, const QString& name, int cycles, int lineMs, int pauseMs)
+{
+    const QByteArray path = QFile::encodeName(board);
+    int written = 0, unreadable = 0;
+    for (int counter = 1; counter <= cycles; ++counter) {
+        const BoardFile::RawRead raw = BoardFile::read(board);
+        BoardFile::Parsed parsed = BoardFile::parse(raw.bytes);
+        if (!raw.ok() || parsed.cutShort || parsed.rows.isEmpty()) {
+            ++unreadable;
+            QThread::msleep(ulong(pauseMs));
+            continue;
+        }
+        forEachOwnRow(parsed.rows, name, [&](BoardRow& row) {
+            row.destination = QString::number(counter);
+            row.login = QStringLiteral("1");
+        });
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0) {
+            ++unreadable;
+            continue;
+        }
+        for (const BoardRow& row : parsed.rows) {
+            const QByteArray line = BoardFile::format({row});
+            if (::write(fd, line.constData(), std::size_t(line.size())) != line.size())
+                break;
+            QThread::msleep(ulong(lineMs));
+        }
+        ::close(fd);
+        ++written;
+        QThread::msleep(ulong(pauseMs));
+    }
+    result(QStringLiteral("older name=%1 cycles=%2 written=%3 unreadable=%4").arg(name).arg(cycles).arg(written).arg(unreadable));
+    return 0;
 }
 
 int runRead(const QString& board, const QStringList& names, int expectedRows, const QString& stopFile, int pauseMs)
@@ -304,6 +349,7 @@ int main(int argc, char** argv)
         {QStringLiteral("rows"), QStringLiteral("Rows a reader must always see."), QStringLiteral("n")},
         {QStringLiteral("stop-file"), QStringLiteral("A reader stops when it exists."), QStringLiteral("path")},
         {QStringLiteral("pause-ms"), QStringLiteral("Pause between reads."), QStringLiteral("ms"), QStringLiteral("10")},
+        {QStringLiteral("line-ms"), QStringLiteral("Pause between lines (older)."), QStringLiteral("ms"), QStringLiteral("30")},
         {QStringLiteral("separator"), QStringLiteral("Add a separator row (init).")},
         {QStringLiteral("lock"), QStringLiteral("Claim path (claim)."), QStringLiteral("path")},
         {QStringLiteral("marker"), QStringLiteral("Local folder made while holding (claim)."), QStringLiteral("path")},
@@ -333,7 +379,8 @@ int main(int argc, char** argv)
     if (mode == QLatin1String("init"))
         return runInit(board, names, p.isSet(QStringLiteral("separator")));
     if (mode == QLatin1String("write"))
-        return runWrite(board, p.value(QStringLiteral("name")), p.value(QStringLiteral("cycles")).toInt());
+        return runWrite(board, p.value(QStringLiteral("name")), p.value(QStringLiteral("cycles")).toInt(),
+                        p.value(QStringLiteral("stop-file")));
     if (mode == QLatin1String("read"))
         return runRead(board, names, p.value(QStringLiteral("rows")).toInt(), p.value(QStringLiteral("stop-file")),
                        p.value(QStringLiteral("pause-ms")).toInt());
@@ -341,6 +388,9 @@ int main(int argc, char** argv)
         return runHold(board);
     if (mode == QLatin1String("edit"))
         return runEdit(board, p.value(QStringLiteral("cycles")).toInt(), p.value(QStringLiteral("pause-ms")).toInt());
+    if (mode == QLatin1String("older"))
+        return runOlder(board, p.value(QStringLiteral("name")), p.value(QStringLiteral("cycles")).toInt(),
+                        p.value(QStringLiteral("line-ms")).toInt(), p.value(QStringLiteral("pause-ms")).toInt());
     std::fprintf(stderr, "unknown mode %s\n", qPrintable(mode));
     return 2;
 }
