@@ -56,7 +56,7 @@ pause)
         "$drv" write --board "$board" --name "$n" --cycles 100000 --stop-file "$board.stop" &
         pids+=($!)
     done
-    "$drv" write --board "$board" --name c1 --cycles 100000 --stop-file "$board.stop" &
+    nohup "$drv" write --board "$board" --name c1 --cycles 100000 --stop-file "$board.stop" &
     victim=$!
     done_pauses=0
     start=$(date +%s)

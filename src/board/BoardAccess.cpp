@@ -5,11 +5,13 @@
 #include "platform/MessageBox.h"
 #include "platform/QuotedCsv.h"
 #include "platform/SharedClaim.h"
+#include "platform/SharedFile.h"
 #include "platform/TextCodec.h"
 #include "startup/AppContext.h"
 #include "startup/SharedRoutines.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <optional>
@@ -25,10 +27,13 @@ constexpr int kMaxRounds = 100;       // re-reads of one cycle before giving up
 constexpr int kBriefMissingTries = 3; // a missing file is looked at again this often
 constexpr int kBriefMissingMs = 30;
 // A board that looks half written (no line end after its last line, or fewer
-// rows than this copy's last read of it) is taken only once the same bytes have
-// been read this many times in a row, kWaitMs apart: an older copy rewrites the
-// board line by line without a claim, and can stop at a line boundary.
-constexpr int kStableReads = 4;
+// rows than this copy's last read of it) is taken only once its bytes have not
+// changed for kSettledMs: an older copy rewrites the board line by line without
+// a claim, and can stop at a line boundary. It is looked at every
+// kHalfWrittenPollMs, and given up as damaged after kHalfWrittenLimitMs.
+constexpr int kSettledMs = 3000;
+constexpr int kHalfWrittenPollMs = 20;
+constexpr int kHalfWrittenLimitMs = 20000;
 
 const QString kProcWrite = QStringLiteral("(Ikifile_Write)");
 
@@ -131,6 +136,13 @@ int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QB
                                        : claim.replaceHeldIfStill(path, bytes, previous, true);
     if (err && err != ESTALE)
         reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
+    if (err == 0) {
+        // The board just written carries the share's time: temporary files
+        // of copies killed while writing are aged against it.
+        const Fs::FileStamp now = Fs::stamp(path);
+        if (now.exists)
+            SharedFile::sweepTemporaries(QFileInfo(Fs::followLinks(path)).path(), now.mtimeNs);
+    }
     return err;
 }
 
@@ -186,7 +198,7 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
         pauseFor(waits, kWaitMs);
     };
     QByteArray lastBytes;
-    int sameReads = 0;
+    QElapsedTimer unchanged, halfWritten;
     for (int attempt = 1;; ++attempt) {
         out.attempts = attempt;
         if (attempt > kMaxAttempts) {
@@ -219,10 +231,23 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
         const bool looksHalfWritten = !raw.bytes.endsWith('\n')
             || parsed.rows.size() < ctx.board().lastStableRows.value(path, 0);
         if (looksHalfWritten) {
-            sameReads = raw.bytes == lastBytes ? sameReads + 1 : 1;
-            lastBytes = raw.bytes;
-            if (sameReads < kStableReads) {
-                wait();
+            // Looked at often, so the moment it is whole is not missed; these
+            // waits do not count towards the restore of an empty board.
+            if (!halfWritten.isValid())
+                halfWritten.start();
+            if (!unchanged.isValid() || raw.bytes != lastBytes) {
+                lastBytes = raw.bytes;
+                unchanged.start();
+            }
+            if (unchanged.elapsed() < kSettledMs) {
+                if (halfWritten.elapsed() >= kHalfWrittenLimitMs) {
+                    out.status = BoardReadOutcome::Damaged;
+                    return out;
+                }
+                --attempt;
+                if (ownClaim)
+                    heldClaim->refresh();
+                pauseFor(waits, kHalfWrittenPollMs);
                 continue;
             }
         }

@@ -118,6 +118,7 @@ Result place(const QString& mailPlace, const QString& recipient, const QString& 
     // The temporary file's time stamp is the share's "now", whatever this
     // machine's clock says; claims are aged against it.
     const qint64 shareNow = Fs::stamp(temp).mtimeNs;
+    SharedFile::sweepTemporaries(mailPlace, shareNow);
 
     const NumberSet used = usedNumbers(mailPlace, recipient);
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {

@@ -697,9 +697,13 @@ int SharedClaim::replaceHeldIfStill(const QString& path, const QByteArray& bytes
     int readErr = 0;
     const QByteArray taken = readWhole(aside, &readErr);
     if (readErr || taken != expected) {
-        // Changed by another since we read it: it goes back as it is.
+        // Changed by another since we read it: it goes back as it is, unless
+        // a writer without a claim made the name anew meanwhile (its content
+        // is then the newer one, and a copy left aside must not linger to be
+        // put back later).
         dropTmp();
-        putBackRetrying(aside, real, keepAlive);
+        if (putBackRetrying(aside, real, keepAlive) == EEXIST)
+            removeFile(aside, keepAlive);
         return readErr ? readErr : ESTALE;
     }
     // Never over a file that somebody put there meanwhile (a copy that found

@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -152,6 +155,28 @@ int moveAside(const QString& path, QString* aside)
         return errno;
     *aside = to;
     return 0;
+}
+
+int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds)
+{
+    static QMutex mutex;
+    static QHash<QString, QElapsedTimer> swept;
+    {
+        const QMutexLocker lock(&mutex);
+        QElapsedTimer& last = swept[folder];
+        if (last.isValid() && last.elapsed() < 10 * 60 * 1000)
+            return 0;
+        last.start();
+    }
+    int removed = 0;
+    const qint64 limit = shareNowNs - qint64(maxAgeSeconds) * 1000000000;
+    for (const QString& name : Fs::list(folder, kTempPrefix + QStringLiteral("*.tmp"))) {
+        const QString path = QDir(folder).filePath(name);
+        const Fs::FileStamp st = Fs::stamp(path);
+        if (st.exists && st.mtimeNs < limit && Fs::remove(path) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 int putBack(const QString& aside, const QString& path)

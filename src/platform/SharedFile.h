@@ -40,6 +40,13 @@ int createFolderExclusive(const QString& path);
 // connection when it meets such a name. 0 or the system error.
 int moveAside(const QString& path, QString* aside);
 
+// Removes the temporary files of this module in folder whose time stamp is
+// more than maxAgeSeconds before shareNowNs (the stamp of a file this copy has
+// just written there: the share's clock, never this machine's), left by
+// copies killed while writing. Looks at one folder at most once every ten
+// minutes per process. Returns how many were removed.
+int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds = 600);
+
 // Renames aside back to path unless path exists by now (then EEXIST).
 int putBack(const QString& aside, const QString& path);
 

@@ -6,6 +6,7 @@
 #include "platform/FileOps.h"
 #include "platform/QuotedCsv.h"
 #include "platform/SharedClaim.h"
+#include "platform/SharedFile.h"
 #include "platform/TextCodec.h"
 
 #include <QDir>
@@ -242,6 +243,53 @@ void TestBoardAccess::unchangedRowsKeepTheirBytes()
     BoardRow mine = person(QStringLiteral("山田太郎"));
     mine.login = QStringLiteral("1");
     QCOMPARE(Fs::readBytes(path), lone + BoardFile::format({mine}) + unassigned);
+}
+
+// Temporary files of copies killed while writing go once they are old by the
+// share's clock (the stamp of the board just written), whatever the local one says.
+void TestBoardAccess::leftTemporariesAreSweptByTheSharesClock()
+{
+    const auto age = [](const QString& f, time_t when) {
+        const struct timespec ts[2] = {{when, 0}, {when, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(f).constData(), ts, 0), 0);
+    };
+    const time_t now = ::time(nullptr);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.iki"));
+    writeRows(path, threePeople());
+    const QString old = dir.filePath(QStringLiteral("~plw999_0_old.tmp"));
+    const QString recent = dir.filePath(QStringLiteral("~plw999_1_recent.tmp"));
+    const QString notOurs = dir.filePath(QStringLiteral("old.tmp"));
+    for (const QString& f : {old, recent, notOurs})
+        writeRaw(f, "x");
+    age(old, now - 3600);
+    age(recent, now - 60);
+    age(notOurs, now - 3600);
+    auto u = quickUser();
+    const CycleResult r = runUpdateCycle(u->ctx(), 0, path, [&](QList<BoardRow>& rows) {
+        rows[0].destination = QStringLiteral("会議");
+    });
+    QCOMPARE(r, CycleResult::Written);
+    QVERIFY(!Fs::exists(old));
+    QVERIFY(Fs::exists(recent));
+    QVERIFY(Fs::exists(notOurs));
+
+    // A share whose clock runs two hours ahead of this machine's: what is an
+    // hour old by its clock goes, though it lies in this machine's future.
+    QTemporaryDir ahead;
+    const QString early = ahead.filePath(QStringLiteral("~plw999_2_early.tmp"));
+    const QString fresh = ahead.filePath(QStringLiteral("~plw999_3_fresh.tmp"));
+    writeRaw(early, "x");
+    writeRaw(fresh, "x");
+    age(early, now + 3600);
+    age(fresh, now + 7140);
+    const qint64 shareNowNs = qint64(now + 7200) * 1000000000;
+    QCOMPARE(SharedFile::sweepTemporaries(ahead.path(), shareNowNs), 1);
+    QVERIFY(!Fs::exists(early));
+    QVERIFY(Fs::exists(fresh));
+    // Once per folder and process: the next look comes ten minutes later.
+    age(fresh, now);
+    QCOMPARE(SharedFile::sweepTemporaries(ahead.path(), shareNowNs), 0);
 }
 
 void TestBoardAccess::missingForAMomentWhileClaimed_data()

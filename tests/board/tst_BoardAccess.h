@@ -17,6 +17,7 @@ private Q_SLOTS:
     void halfWrittenBoardWaitedFor();
     void boardLeftAsideIsPutBack();
     void unchangedRowsKeepTheirBytes();
+    void leftTemporariesAreSweptByTheSharesClock();
     void missingForAMomentWhileClaimed_data();
     void missingForAMomentWhileClaimed();
     void rewrittenBetweenReadAndWrite_data();

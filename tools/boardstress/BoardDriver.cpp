@@ -239,8 +239,10 @@ int runRead(const QString& board, const QStringList& names, int expectedRows, co
         } else if (out.status == BoardReadOutcome::Damaged) {
             ++damaged;
         } else {
-            if (out.rows.size() < expectedRows)
+            if (out.rows.size() < expectedRows) {
                 ++fewer;
+                std::fprintf(stderr, "read %lld rows after %d attempts\n", qlonglong(out.rows.size()), out.attempts);
+            }
             for (const BoardRow& r : out.rows) {
                 if (!names.contains(r.name))
                     continue;
