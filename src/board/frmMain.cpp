@@ -56,6 +56,10 @@
 
 #include <algorithm>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 namespace {
 
 // Grid columns: header, width setting, shown-flag setting.
@@ -1107,6 +1111,21 @@ void frmMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    unload();
+}
+
+void frmMain::endBySystem()
+{
+    m_ctx.deferMessageBoxes();
+    if (!m_endWatch) {
+        m_endWatch = true;
+        // Every share wait is bounded, but several in a row may not be; a
+        // board is replaced in one step, so ending in the middle loses nothing.
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::seconds(kEndBySystemLimitSeconds));
+            std::_Exit(0);
+        }).detach();
+    }
     unload();
 }
 

@@ -38,6 +38,10 @@ public:
     void Form_Load();
     // Unloads: logs out, saves the layout, ends the program (unloaded()).
     void unload();
+    // The system ends the session (log-off, shutdown, a terminate signal):
+    // unload without waiting for anybody; boxes are kept for the next start,
+    // and the program ends within a bounded time even if a share hangs.
+    void endBySystem();
 
     // Group switch: re-reads the selected board and redraws the grid.
     void cboGroup_Click() override;
@@ -170,6 +174,8 @@ private:
     bool m_forceRedraw = false;
     bool m_currentReadOnly = false;
     bool m_unloaded = false;
+    bool m_endWatch = false; // the bound on an end asked for by the system runs
+    static constexpr int kEndBySystemLimitSeconds = 10;
     bool m_loading = false;       // Form_Load is under way
     bool m_unloadPending = false; // an unload asked for during a board change
     QPoint m_lastRightClick;

@@ -1,5 +1,10 @@
 #include "platform/MessageBox.h"
 
+#include "platform/FileOps.h"
+#include "platform/TextCodec.h"
+
+#include <algorithm>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -90,4 +95,61 @@ MsgResult QtMessageBox::show(const MsgBoxRequest& request)
         if (standardOf(r) == clicked)
             return r;
     return buttons.size() == 1 ? buttons.front() : MsgResult::Cancel;
+}
+
+namespace {
+
+// One box per line: icon, title and text, the text's line ends written as "\n".
+QString escaped(QString text)
+{
+    return text.replace(u'\\', QStringLiteral("\\\\")).replace(u'\r', QString()).replace(u'\n', QStringLiteral("\\n"));
+}
+
+QString unescaped(const QString& text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size()) {
+            ++i;
+            out += text[i] == u'n' ? QChar(u'\n') : text[i];
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+MsgResult DeferringMessageBox::show(const MsgBoxRequest& request)
+{
+    if (m_deferTo.isEmpty())
+        return m_shown.show(request);
+    const QString line = QString::number(int(request.icon)) + u'\t' + escaped(request.title) + u'\t'
+        + escaped(request.text) + QStringLiteral("\r\n");
+    Fs::appendBytes(m_deferTo, Sjis::encode(line));
+    return defaultAnswer(request);
+}
+
+QList<MsgBoxRequest> DeferringMessageBox::takeDeferred(const QString& file)
+{
+    QList<MsgBoxRequest> boxes;
+    int err = 0;
+    const QByteArray bytes = Fs::readBytes(file, &err);
+    if (err)
+        return boxes;
+    Fs::remove(file);
+    for (QString line : Sjis::decode(bytes).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QStringList f = line.split(u'\t');
+        if (f.size() != 3)
+            continue;
+        MsgBoxRequest r;
+        r.icon = MsgIcon(std::clamp(f[0].toInt(), 0, int(MsgIcon::Information)));
+        r.title = unescaped(f[1]);
+        r.text = unescaped(f[2]);
+        boxes.append(r);
+    }
+    return boxes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Message boxes as the program uses them: text, title, icon, a button set, the
@@ -33,6 +34,26 @@ public:
 
 // The answer a box gives when nobody presses anything: its default button.
 MsgResult defaultAnswer(const MsgBoxRequest& request);
+
+// The boxes of one copy: shown through another box service until the system
+// ends the session, then written to a file in the program folder instead (a
+// box shown then would wait for a user who has gone, and the session would
+// not end); the next start shows them.
+class DeferringMessageBox final : public IMessageBox
+{
+public:
+    explicit DeferringMessageBox(IMessageBox& shown) : m_shown(shown) {}
+    MsgResult show(const MsgBoxRequest& request) override;
+    // From now on, boxes are appended to file and answered by their default button.
+    void deferTo(const QString& file) { m_deferTo = file; }
+    bool deferring() const { return !m_deferTo.isEmpty(); }
+    // The boxes deferred to file, which is removed.
+    static QList<MsgBoxRequest> takeDeferred(const QString& file);
+
+private:
+    IMessageBox& m_shown;
+    QString m_deferTo;
+};
 
 class QtMessageBox final : public IMessageBox
 {

@@ -9,7 +9,7 @@ AppContext::AppContext(const QString& programFolder, const Services& services)
     : m_programFolder(programFolder)
     , m_services(services)
     , m_ini(Paths::join(programFolder, QStringLiteral("Porlune.INI")), programFolder, m_settings,
-            services.msgBox)
+            m_box)
 {
 }
 

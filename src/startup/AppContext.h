@@ -2,6 +2,7 @@
 
 #include "board/BoardState.h"
 #include "ftp/FtpList.h"
+#include "platform/MessageBox.h"
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 
@@ -55,7 +56,10 @@ public:
     QString& earliestSendTime() { return m_earliestSendTime; }
     const QString& earliestSendTime() const { return m_earliestSendTime; }
 
-    IMessageBox& msgBox() const { return m_services.msgBox; }
+    IMessageBox& msgBox() const { return m_box; }
+    // The session is ending: boxes go to kEndErrorsFile, shown at the next start.
+    void deferMessageBoxes() { m_box.deferTo(programPath(kEndErrorsFile)); }
+    static inline const QString kEndErrorsFile = QStringLiteral("unloaderr.txt");
     IFileDialog& fileDialog() const { return m_services.fileDialog; }
     IClock& clock() const { return m_services.clock; }
 
@@ -73,6 +77,7 @@ public:
 private:
     QString m_programFolder;
     Services m_services;
+    mutable DeferringMessageBox m_box {m_services.msgBox};
     Settings m_settings;
     IniFile m_ini;
     FtpListTable m_ftpList {};

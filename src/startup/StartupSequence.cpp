@@ -64,6 +64,10 @@ StartupSequence::Outcome StartupSequence::run()
     }
 
     m_context = std::make_unique<AppContext>(m_programFolder, m_services);
+    // What went wrong while the last session ended, when nobody could see it.
+    for (const MsgBoxRequest& r :
+         DeferringMessageBox::takeDeferred(m_context->programPath(AppContext::kEndErrorsFile)))
+        m_services.msgBox.show(r);
     m_context->iniFile().Inifile_Read();
 
     if (!FtpSetFile_Read(*m_context))

@@ -34,8 +34,8 @@ int main(int argc, char* argv[])
     // Log-off, shutdown or a terminate signal unload the window as its own end
     // item does, so the user is logged out of the boards.
     ShutdownSignal shutdown;
-    QObject::connect(&shutdown, &ShutdownSignal::requested, &mainWindow, &frmMain::unload);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &frmMain::unload);
+    QObject::connect(&shutdown, &ShutdownSignal::requested, &mainWindow, &frmMain::endBySystem);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &frmMain::endBySystem);
     mainWindow.Form_Load();
     return app.exec();
 }

@@ -623,6 +623,42 @@ private Q_SLOTS:
         QVERIFY(Fs::length(dir.filePath(QStringLiteral("Porlune.INI"))) == 13824);
     }
 
+    // The session ends while an error box waits for a user who has gone: the
+    // program still ends, and what went wrong is shown at the next start.
+    void endRequestedWhileAnErrorBoxIsOpen()
+    {
+        QTemporaryDir dir;
+        QProcess demo;
+        demo.start(QStringLiteral(PORLUNE_DEMO_TOOL), {dir.path()});
+        QVERIFY(demo.waitForFinished(30000));
+        QCOMPARE(demo.exitCode(), 0);
+        const QString exe = dir.filePath(QStringLiteral("Porlune"));
+        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), exe));
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Boards nobody may write: the login at start shows an error box.
+        for (const QString name : {QStringLiteral("soumu.iki"), QStringLiteral("eigyo.iki")})
+            QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("share/") + name), QFile::ReadOwner | QFile::ReadOther));
+        const QString kept = dir.filePath(QStringLiteral("unloaderr.txt"));
+
+        QProcess program;
+        startOffscreen(program, exe);
+        QVERIFY(program.waitForStarted());
+        QTest::qWait(3000); // the box is up
+        QVERIFY(program.state() == QProcess::Running);
+        program.terminate();
+        QVERIFY(program.waitForFinished(15000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        const QString text = Sjis::decode(Fs::readBytes(kept));
+        QVERIFY2(text.contains(QStringLiteral("(Ikifile_Write)")), qPrintable(text));
+
+        QProcess again;
+        startOffscreen(again, exe);
+        QVERIFY(again.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!Fs::exists(kept), 20000); // taken to be shown
+        again.kill();
+        again.waitForFinished(5000);
+    }
+
     // Started in a fresh program folder and ended with no user action, the
     // program leaves its settings file byte for byte as its first start wrote
     // it: no width or place drifts by rounding or by a style's minimum.
