@@ -4,8 +4,10 @@
 
 #include <QFileInfo>
 
-ListEditorCore::ListEditorCore(int maxRows)
-    : m_maxRows(maxRows)
+#include <algorithm>
+
+ListEditorCore::ListEditorCore(int maxRows, int addLimit)
+    : m_maxRows(maxRows), m_addLimit(addLimit < 0 ? maxRows : std::min(addLimit, maxRows))
 {
 }
 
@@ -146,6 +148,23 @@ QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList
             continue;
         out << (now < 0 ? QStringLiteral("%1 (%2→削除)").arg(openedOrigins[i]).arg(i + 1)
                         : QStringLiteral("%1 (%2→%3)").arg(openedOrigins[i]).arg(i + 1).arg(now + 1));
+    }
+    return out;
+}
+
+QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringList& originsNow)
+{
+    QStringList out;
+    const int countNow = int(originsNow.size());
+    for (const QStringList& line : opened) {
+        const QString oldNumber = line.value(0);
+        const int now = int(originsNow.indexOf(oldNumber));
+        if (now >= 0 && QString::number(now + 1) == oldNumber)
+            continue;
+        if (now >= 0)
+            out << QStringLiteral("%1 (%2→%3)").arg(line.value(1), oldNumber).arg(now + 1);
+        else if (oldNumber.toInt() >= 1 && oldNumber.toInt() <= countNow)
+            out << QStringLiteral("%1 (%2→削除)").arg(line.value(1), oldNumber);
     }
     return out;
 }
