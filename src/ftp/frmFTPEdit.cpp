@@ -65,6 +65,7 @@ frmFTPEdit::frmFTPEdit(AppContext& ctx, MainHost& main)
     txtPass = box("txtPass", QStringLiteral("FTPパスワード"), 3);
     // Kept in the file as typed; only the screen hides it.
     txtPass->setEchoMode(QLineEdit::Password);
+    txtPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     lblKeijiban = new QLabel(this);
     lblKeijiban->setObjectName(QStringLiteral("lblKeijiban"));
     lblKeijiban->setFrameShape(QFrame::Panel);
