@@ -47,29 +47,14 @@ frmKLEdit::frmKLEdit(AppContext& ctx, MainHost& main)
 {
     txtName = new QLineEdit(this);
     txtName->setObjectName(QStringLiteral("txtName"));
-    lblKeijiban = new QLabel(this);
-    lblKeijiban->setObjectName(QStringLiteral("lblKeijiban"));
-    lblKeijiban->setFrameShape(QFrame::Panel);
-    lblKeijiban->setFrameShadow(QFrame::Sunken);
-    auto* cmdPlace = new QPushButton(QStringLiteral("指定"), this);
-    cmdPlace->setObjectName(QStringLiteral("cmdPlace"));
-    cmdPlace->setAutoDefault(false);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("掲示板グループ名"), this), 0, 0);
     grid->addWidget(txtName, 0, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("掲示板ファイルのパス"), this), 1, 0);
-    grid->addWidget(lblKeijiban, 1, 1);
-    grid->addWidget(cmdPlace, 1, 2);
+    lblKeijiban = addPlaceRow(grid, 1, QStringLiteral("掲示板ファイルのパス"), QStringLiteral("ban.txt"));
     grid->setColumnStretch(1, 1);
     inputs()->addLayout(grid);
-    connect(cmdPlace, &QPushButton::clicked, this, &frmKLEdit::cmdPlace_Click);
     finish();
     txtName->setFocus();
-}
-
-void frmKLEdit::cmdPlace_Click()
-{
-    choosePlace(lblKeijiban, QStringLiteral("ban.txt"));
 }
 
 QString frmKLEdit::lineText(const QStringList& row) const

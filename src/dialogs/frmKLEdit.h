@@ -15,8 +15,6 @@ class frmKLEdit : public ListEditorWindow
 public:
     frmKLEdit(AppContext& ctx, MainHost& main);
 
-    void cmdPlace_Click();
-
 protected:
     QString lineText(const QStringList& row) const override;
     std::optional<QStringList> rowFromInputs(const QStringList* selected) override;

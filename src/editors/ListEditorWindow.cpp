@@ -8,6 +8,7 @@
 #include "startup/SharedRoutines.h"
 
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,10 +185,29 @@ void ListEditorWindow::cmdDown_Click()
         refresh();
 }
 
-void ListEditorWindow::choosePlace(QLabel* label, const QString& initialName)
+QLabel* ListEditorWindow::addPlaceRow(QGridLayout* grid, int row, const QString& caption, const QString& initialName)
 {
+    m_place = new QLabel(this);
+    m_place->setObjectName(QStringLiteral("lblKeijiban"));
+    m_place->setFrameShape(QFrame::Panel);
+    m_place->setFrameShadow(QFrame::Sunken);
+    m_placeStart = initialName;
+    auto* cmdPlace = new QPushButton(QStringLiteral("指定"), this);
+    cmdPlace->setObjectName(QStringLiteral("cmdPlace"));
+    cmdPlace->setAutoDefault(false);
+    connect(cmdPlace, &QPushButton::clicked, this, &ListEditorWindow::cmdPlace_Click);
+    grid->addWidget(new QLabel(caption, this), row, 0);
+    grid->addWidget(m_place, row, 1);
+    grid->addWidget(cmdPlace, row, 2);
+    return m_place;
+}
+
+void ListEditorWindow::cmdPlace_Click()
+{
+    if (!m_place)
+        return;
     const QString path = m_ctx.fileDialog().openFileName(this, QStringLiteral("掲示板ファイルの指定"),
-                                                         m_ctx.programPath(initialName),
+                                                         m_ctx.programPath(m_placeStart),
                                                          toQtFilter(QStringLiteral("掲示板ファイル(*.iki)|*.iki")));
     if (path.isEmpty())
         return;
@@ -195,7 +215,7 @@ void ListEditorWindow::choosePlace(QLabel* label, const QString& initialName)
         m_ctx.msgBox().stop(QStringLiteral("指定されたファイルは存在しませんでした"), QStringLiteral("ファイルがありません"));
         return;
     }
-    label->setText(path);
+    m_place->setText(path);
 }
 
 QString ListEditorWindow::openFolder() const

@@ -11,6 +11,7 @@ class AppContext;
 class MainHost;
 class QAction;
 class QLabel;
+class QGridLayout;
 class QLayout;
 class QListWidget;
 class QPushButton;
@@ -58,6 +59,8 @@ public:
     void cmdUp_Click();
     void cmdDown_Click();
     void lstName_Click(int row);
+    // "指定": an existing board file chosen into lblKeijiban; an error when it is not there.
+    void cmdPlace_Click();
 
     const ListEditorCore& core() const { return m_core; }
     QString filePath() const { return m_filePath; }
@@ -93,8 +96,10 @@ protected:
 
     // Appends row as "追加" does (the limit checked), selects it, focuses the inputs.
     void appendRow(const QStringList& row);
-    // "指定": an existing board file chosen into label; an error when it is not there.
-    void choosePlace(QLabel* label, const QString& initialName);
+    // The board file row: its caption, the label lblKeijiban that shows the
+    // path chosen and the button cmdPlace "指定", whose dialog starts at
+    // initialName in the program folder.
+    QLabel* addPlaceRow(QGridLayout* grid, int row, const QString& caption, const QString& initialName);
     void refresh();
 
     AppContext& m_ctx;
@@ -116,6 +121,8 @@ private:
     void setCaption();
     void takeFile(const QString& path);
 
+    QLabel* m_place = nullptr;
+    QString m_placeStart;
     QVBoxLayout* m_inputs = nullptr;
     QVBoxLayout* m_buttons = nullptr;
     bool m_hasFile = false;

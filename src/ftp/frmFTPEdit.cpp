@@ -66,16 +66,7 @@ frmFTPEdit::frmFTPEdit(AppContext& ctx, MainHost& main)
     // Kept in the file as typed; only the screen hides it.
     txtPass->setEchoMode(QLineEdit::Password);
     txtPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    lblKeijiban = new QLabel(this);
-    lblKeijiban->setObjectName(QStringLiteral("lblKeijiban"));
-    lblKeijiban->setFrameShape(QFrame::Panel);
-    lblKeijiban->setFrameShadow(QFrame::Sunken);
-    auto* cmdPlace = new QPushButton(QStringLiteral("指定"), this);
-    cmdPlace->setObjectName(QStringLiteral("cmdPlace"));
-    cmdPlace->setAutoDefault(false);
-    grid->addWidget(new QLabel(QStringLiteral("掲示板ファイルのパスとファイル名"), this), 4, 0);
-    grid->addWidget(lblKeijiban, 4, 1);
-    grid->addWidget(cmdPlace, 4, 2);
+    lblKeijiban = addPlaceRow(grid, 4, QStringLiteral("掲示板ファイルのパスとファイル名"), QString());
     const QString options[2] = {QStringLiteral("サーバにファイルをアップロード"),
                                 QStringLiteral("サーバからファイルをダウンロード")};
     for (int k = 0; k < 2; ++k) {
@@ -88,14 +79,8 @@ frmFTPEdit::frmFTPEdit(AppContext& ctx, MainHost& main)
     inputs()->addLayout(grid);
     // Long paths scroll sideways.
     lstName->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(cmdPlace, &QPushButton::clicked, this, &frmFTPEdit::cmdPlace_Click);
     finish();
     txtServerName->setFocus();
-}
-
-void frmFTPEdit::cmdPlace_Click()
-{
-    choosePlace(lblKeijiban, QString());
 }
 
 QString frmFTPEdit::lineText(const QStringList& row) const

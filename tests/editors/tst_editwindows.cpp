@@ -139,6 +139,13 @@ struct Office {
                                      boardLine(QStringLiteral("田中"))});
     }
     QString path(const QString& name) const { return dir.filePath(name); }
+    // A file of the kind's own name with lines lines, opened in its editor.
+    std::unique_ptr<ListEditorWindow> openedWithLines(Kind kind, int lines, QString* file)
+    {
+        *file = path(fileNameOf(kind));
+        TextFile::writeLines(*file, fileLines(kind, lines, board));
+        return opened(kind, *file);
+    }
     // An editor with path opened in it.
     std::unique_ptr<ListEditorWindow> opened(Kind kind, const QString& file)
     {
@@ -204,9 +211,8 @@ private Q_SLOTS:
         QFETCH(int, limit);
         const Kind k = Kind(kind);
         Office o;
-        const QString file = o.path(fileNameOf(k));
-        TextFile::writeLines(file, fileLines(k, limit - 1, o.board));
-        auto ed = o.opened(k, file);
+        QString file;
+        auto ed = o.openedWithLines(k, limit - 1, &file);
         QCOMPARE(ed->core().count(), limit - 1);
         QVERIFY(enabled(*ed, "cmdAdd"));
         typeLine(k, *ed, QStringLiteral("最後の一行"), o.board);
@@ -415,10 +421,9 @@ private Q_SLOTS:
         QFETCH(QString, report);
         const Kind k = Kind(kind);
         Office o;
-        const QString file = o.path(fileNameOf(k));
-        TextFile::writeLines(file, fileLines(k, 3, o.board));
+        QString file;
+        auto ed = o.openedWithLines(k, 3, &file);
         const QByteArray before = BoardFile::read(file).bytes;
-        auto ed = o.opened(k, file);
         typeLine(k, *ed, QStringLiteral("追加の行"), o.board);
         ed->cmdAdd_Click();
         o.u.box().queueAnswer(MsgResult::Yes);
