@@ -139,23 +139,9 @@ bool fileNameAllowed(const QString& path, const QString& required)
     return QFileInfo(path).fileName().compare(required, Qt::CaseInsensitive) == 0;
 }
 
-QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins)
-{
-    QStringList out;
-    for (int i = 0; i < openedOrigins.size(); ++i) {
-        const int now = int(editedOrigins.indexOf(openedOrigins[i]));
-        if (now == i)
-            continue;
-        out << (now < 0 ? QStringLiteral("%1 (%2→削除)").arg(openedOrigins[i]).arg(i + 1)
-                        : QStringLiteral("%1 (%2→%3)").arg(openedOrigins[i]).arg(i + 1).arg(now + 1));
-    }
-    return out;
-}
-
 QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringList& originsNow)
 {
     QStringList out;
-    const int countNow = int(originsNow.size());
     for (const QStringList& line : opened) {
         const QString oldNumber = line.value(0);
         const int now = int(originsNow.indexOf(oldNumber));
@@ -163,7 +149,7 @@ QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringLi
             continue;
         if (now >= 0)
             out << QStringLiteral("%1 (%2→%3)").arg(line.value(1), oldNumber).arg(now + 1);
-        else if (oldNumber.toInt() >= 1 && oldNumber.toInt() <= countNow)
+        else
             out << QStringLiteral("%1 (%2→削除)").arg(line.value(1), oldNumber);
     }
     return out;

@@ -80,18 +80,12 @@ bool isUsableName(const QString& name, const QString& reserved);
 // must equal it, ignoring case.
 bool fileNameAllowed(const QString& path, const QString& required);
 
-// Boards are numbered by their place in the board list, and users' settings
-// point at those numbers. Gives the groups of the list as opened (origins, in
-// their old order) that would get another number, or none, on saving edited
-// (the new order, each row's origin): "name (old→new)" texts in old order.
-QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins);
-
 // Boards are numbered by their line in the board list, and every user's
 // board settings point at those numbers. opened holds the lists's lines as
 // opened (number, group name, path); originsNow the number each line of the
 // edited list had at opening (empty for lines added since). Gives the groups
-// whose number a save would change, "name (old→new)", and deleted groups whose
-// number another group would take, "name (old→削除)", in the opened order.
+// whose number a save would change, "name (old→new)", and the deleted groups,
+// "name (old→削除)", in the opened order.
 QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringList& originsNow);
 
 // The file's time as last read or written by the editor, to tell whether
