@@ -10,6 +10,7 @@
 #include "platform/QuotedCsv.h"
 #include "platform/TextFile.h"
 #include "support/Controls.h"
+#include "support/FakeMainHost.h"
 #include "support/FileSizeCap.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -27,24 +28,6 @@
 #include <memory>
 
 namespace {
-
-// The main window as the editors see it: counts the pauses and the help asked.
-class FakeHost final : public MainHost
-{
-public:
-    QWidget widget;
-    int pauses = 0, resumes = 0;
-    QList<int> help;
-    QWidget* hostWidget() override { return &widget; }
-    void pauseMessageTimers() override { ++pauses; }
-    void resumeMessageTimers() override { ++resumes; }
-    void showHelp(int context) override { help << context; }
-    void cboGroup_Click() override {}
-    void reloadBoards() override {}
-    void reloadDestinations() override {}
-    void reloadReturns() override {}
-    void absenceWatchChanged() override {}
-};
 
 enum class Kind { Board, List, Ftp };
 
@@ -126,7 +109,7 @@ QStringList listTexts(const ListEditorWindow& ed)
 struct Office {
     QTemporaryDir dir;
     TestUser u;
-    FakeHost host;
+    FakeMainHost host;
     QString board;
     Office()
     {
