@@ -12,6 +12,7 @@
 #include "support/Controls.h"
 #include "support/FakeMainHost.h"
 #include "support/FileSizeCap.h"
+#include "support/SharedPlace.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -108,20 +109,23 @@ QStringList listTexts(const ListEditorWindow& ed)
 
 struct Office {
     QTemporaryDir dir;
+    QString folder;
     TestUser u;
     FakeMainHost host;
     QString board;
-    Office()
+    // The shared files in folder, or in a temporary folder of the test's own.
+    explicit Office(const QString& sharedFolder = {})
+        : folder(sharedFolder.isEmpty() ? dir.path() : sharedFolder)
     {
         u.loadSettings();
         u.ctx().board().waits.pause = [](int) {};
-        board = dir.filePath(QStringLiteral("soumu.iki"));
+        board = path(QStringLiteral("soumu.iki"));
         TextFile::writeLines(board, {boardLine(QStringLiteral("鈴木"), QStringLiteral("会議室"), QStringLiteral("1")),
                                      boardLine(QStringLiteral("佐藤")),
                                      QuotedCsv::formatTextLine({QStringLiteral("区切り線"), {}, QStringLiteral("9"), {}, {}, {}, {}}),
                                      boardLine(QStringLiteral("田中"))});
     }
-    QString path(const QString& name) const { return dir.filePath(name); }
+    QString path(const QString& name) const { return Paths::join(folder, name); }
     // A file of the kind's own name with lines lines, opened in its editor.
     std::unique_ptr<ListEditorWindow> openedWithLines(Kind kind, int lines, QString* file)
     {
@@ -240,20 +244,23 @@ private Q_SLOTS:
         QVERIFY(!enabled(*ed, "cmdChange"));
     }
 
-    // Opened with four rows; meanwhile another copy sets 佐藤's destination;
-    // the editor renames 鈴木, adds a person and a separator: the save warns,
-    // keeps 佐藤's new destination and 鈴木's fields, leaves the old file in
-    // ".bak"; the next save asks the plain question.
+    // Opened with four rows; meanwhile another copy (through the other mount
+    // on the share) sets 佐藤's destination; the editor renames 鈴木 and adds a
+    // person: the save warns, keeps 佐藤's new destination and 鈴木's fields,
+    // leaves the old file in ".bak"; the next save asks the plain question.
+    void boardSaveKeepsWhereaboutsAndWarns_data() { SHARED_PLACES_TWO_MOUNTS_DATA(); }
     void boardSaveKeepsWhereaboutsAndWarns()
     {
-        Office o;
+        QFETCH(SharedPlace::Kind, place);
+        SHARED_PLACE(shared, place);
+        Office o(shared.path());
         const QByteArray original = BoardFile::read(o.board).bytes;
         auto ed = o.opened(Kind::Board, o.board);
         QCOMPARE(ed->windowTitle(), QStringLiteral("掲示板ファイルエディタ - soumu.iki"));
         TestUser other;
         other.ctx().board().waits.pause = [](int) {};
         QTest::qWait(1100); // the file time has a second's resolution on some shares
-        QCOMPARE(runUpdateCycle(other.ctx(), -1, o.board,
+        QCOMPARE(runUpdateCycle(other.ctx(), -1, shared.file2(QStringLiteral("soumu.iki")),
                                 [](QList<BoardRow>& rows) { rows[1].destination = QStringLiteral("出張"); }),
                  CycleResult::Written);
 
