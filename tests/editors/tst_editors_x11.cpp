@@ -10,6 +10,7 @@
 #include "support/FakeMainHost.h"
 #include "support/FixedClock.h"
 #include "support/RecordingMessageBox.h"
+#include "support/RealFileDialog.h"
 #include "support/TestMain.h"
 
 #include <QApplication>
@@ -25,28 +26,6 @@
 class TestEditorsX11 : public QObject
 {
     Q_OBJECT
-
-    // Types path into the real dialog once it is up and accepts it; a question
-    // box of the dialog's own, should one come, is recorded and refused.
-    void answerWith(const QString& path, bool* dialogAsked)
-    {
-        QTimer::singleShot(0, this, [this, path, dialogAsked] {
-            QFileDialog* dialog = nullptr;
-            QTRY_VERIFY_WITH_TIMEOUT((dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())), 10000);
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QVERIFY(edit);
-            edit->setText(path);
-            QTimer::singleShot(300, this, [dialogAsked] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    *dialogAsked = true;
-                    box->button(QMessageBox::No)->click();
-                    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-                        d->reject();
-                }
-            });
-            QTest::keyClick(edit, Qt::Key_Return);
-        });
-    }
 
 private Q_SLOTS:
     void boardListThroughTheRealDialogs()
@@ -68,7 +47,7 @@ private Q_SLOTS:
         TextFile::writeLines(list, {QuotedCsv::formatLine({QuotedCsv::number(1), QuotedCsv::text(QStringLiteral("総務部")),
                                                            QuotedCsv::text(board)})});
         bool dialogAsked = false;
-        answerWith(list, &dialogAsked);
+        answerRealFileDialog(this, list, &dialogAsked);
         ed.mnuFileOpen_Click();
         QCOMPARE(ed.core().count(), 1);
         QCOMPARE(ed.windowTitle(), QStringLiteral("掲示板リストエディタ - ban.txt"));
@@ -76,7 +55,7 @@ private Q_SLOTS:
         control<QLineEdit>(&ed, "txtName")->setText(QStringLiteral("営業部"));
         ed.cmdAdd_Click();
         box.queueAnswer(MsgResult::Yes);
-        answerWith(list, &dialogAsked);
+        answerRealFileDialog(this, list, &dialogAsked);
         ed.mnuNSave_Click();
         QVERIFY(!dialogAsked);
         QCOMPARE(box.texts(), QStringList {QStringLiteral("同名のファイルが存在します\n上書きしてもよろしいですか？")});
