@@ -14,7 +14,10 @@
 #include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
 #include "dialogs/frmFilePath2.h"
+#include "dialogs/frmKFEdit.h"
+#include "dialogs/frmKLEdit.h"
 #include "dialogs/frmKeijiban.h"
+#include "ftp/frmFTPEdit.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
 #include "messaging/frmMailSend.h"
@@ -329,9 +332,12 @@ void frmMain::buildMenus()
 
     QMenu* admin = bar->addMenu(QStringLiteral("管理者用"));
     admin->setObjectName(QStringLiteral("mnuKanri"));
-    addItem(admin, QStringLiteral("掲示板ファイルエディタ"), "mnuIkisakiEdit", false);
-    addItem(admin, QStringLiteral("掲示板リストエディタ"), "mnuKeijibanEdit", false);
-    addItem(admin, QStringLiteral("FTPリストエディタ"), "mnuFtpEdit", false);
+    connect(addItem(admin, QStringLiteral("掲示板ファイルエディタ"), "mnuIkisakiEdit"), &QAction::triggered, this,
+            [this] { openEditor<frmKFEdit>(); });
+    connect(addItem(admin, QStringLiteral("掲示板リストエディタ"), "mnuKeijibanEdit"), &QAction::triggered, this,
+            [this] { openEditor<frmKLEdit>(); });
+    connect(addItem(admin, QStringLiteral("FTPリストエディタ"), "mnuFtpEdit"), &QAction::triggered, this,
+            [this] { openEditor<frmFTPEdit>(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));

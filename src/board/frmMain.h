@@ -76,6 +76,17 @@ public:
         Dialog dialog(m_ctx, *this);
         return runDialog(dialog);
     }
+    // The administrator's editors have the screen to themselves: the main
+    // window is out of view while one is open.
+    template<typename Editor>
+    void openEditor()
+    {
+        const bool wasVisible = isVisible();
+        hide();
+        openDialog<Editor>();
+        if (wasVisible)
+            show();
+    }
 
     // Rebuilds the board table and the group box from the board list and the
     // board flags, then runs the group switch.

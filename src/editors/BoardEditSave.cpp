@@ -6,6 +6,7 @@
 #include "platform/SharedClaim.h"
 #include "platform/SharedFile.h"
 #include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
 
 #include <QFile>
 
@@ -22,9 +23,15 @@ CycleResult saveEditedBoard(AppContext& ctx, const QString& path, const QList<Bo
     if (r != CycleResult::Missing)
         return r;
     SharedClaim claim(SharedClaim::lockPathFor(path));
-    if (claim.acquire() != 0)
-        return CycleResult::Failed;
-    const int err = QFile::exists(path) ? EEXIST : SharedFile::replace(path, BoardFile::format(rows), false);
+    int err = claim.acquire();
+    bool failedOpening = true;
+    // A file that appeared meanwhile is another copy's board: not ours to replace blindly.
+    if (err == 0)
+        err = QFile::exists(path) ? EEXIST : SharedFile::replace(path, BoardFile::format(rows), false, &failedOpening);
     claim.release();
-    return err == 0 ? CycleResult::Written : CycleResult::Failed;
+    if (err == 0)
+        return CycleResult::Written;
+    reportFileError(ctx.msgBox(), QStringLiteral("(Ikifile_Write)"), path,
+                    failedOpening ? FileErrorKind::Open : FileErrorKind::Write, err);
+    return CycleResult::Failed;
 }

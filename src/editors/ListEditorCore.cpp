@@ -4,8 +4,10 @@
 
 #include <QFileInfo>
 
-ListEditorCore::ListEditorCore(int maxRows)
-    : m_maxRows(maxRows)
+#include <algorithm>
+
+ListEditorCore::ListEditorCore(int maxRows, int addLimit)
+    : m_maxRows(maxRows), m_addLimit(addLimit < 0 ? maxRows : std::min(addLimit, maxRows))
 {
 }
 
@@ -137,15 +139,18 @@ bool fileNameAllowed(const QString& path, const QString& required)
     return QFileInfo(path).fileName().compare(required, Qt::CaseInsensitive) == 0;
 }
 
-QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins)
+QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringList& originsNow)
 {
     QStringList out;
-    for (int i = 0; i < openedOrigins.size(); ++i) {
-        const int now = int(editedOrigins.indexOf(openedOrigins[i]));
-        if (now == i)
+    for (const QStringList& line : opened) {
+        const QString oldNumber = line.value(0);
+        const int now = int(originsNow.indexOf(oldNumber));
+        if (now >= 0 && QString::number(now + 1) == oldNumber)
             continue;
-        out << (now < 0 ? QStringLiteral("%1 (%2→削除)").arg(openedOrigins[i]).arg(i + 1)
-                        : QStringLiteral("%1 (%2→%3)").arg(openedOrigins[i]).arg(i + 1).arg(now + 1));
+        if (now >= 0)
+            out << QStringLiteral("%1 (%2→%3)").arg(line.value(1), oldNumber).arg(now + 1);
+        else
+            out << QStringLiteral("%1 (%2→削除)").arg(line.value(1), oldNumber);
     }
     return out;
 }

@@ -12,7 +12,9 @@
 class ListEditorCore
 {
 public:
-    explicit ListEditorCore(int maxRows);
+    // maxRows is the table (what a file may hold); addLimit, when smaller, is
+    // how far the user may grow the list.
+    explicit ListEditorCore(int maxRows, int addLimit = -1);
 
     // A freshly opened or new list: nothing modified, first row selected.
     void load(const QList<QStringList>& rows, int keyField = 0);
@@ -26,7 +28,8 @@ public:
     int selected() const { return m_selected; }
     void select(int row);
 
-    bool canAdd() const { return count() < m_maxRows; }
+    int addLimit() const { return m_addLimit; }
+    bool canAdd() const { return count() < m_addLimit; }
     bool canChange() const { return m_selected >= 0; }
     bool canDelete() const { return m_selected >= 0; }
     bool canMoveUp() const { return m_selected > 0; }
@@ -48,6 +51,7 @@ public:
 
 private:
     int m_maxRows;
+    int m_addLimit;
     QList<QStringList> m_rows;
     QStringList m_origins;
     int m_selected = -1;
@@ -76,11 +80,13 @@ bool isUsableName(const QString& name, const QString& reserved);
 // must equal it, ignoring case.
 bool fileNameAllowed(const QString& path, const QString& required);
 
-// Boards are numbered by their place in the board list, and users' settings
-// point at those numbers. Gives the groups of the list as opened (origins, in
-// their old order) that would get another number, or none, on saving edited
-// (the new order, each row's origin): "name (old→new)" texts in old order.
-QStringList renumberedGroups(const QStringList& openedOrigins, const QStringList& editedOrigins);
+// Boards are numbered by their line in the board list, and every user's
+// board settings point at those numbers. opened holds the lists's lines as
+// opened (number, group name, path); originsNow the number each line of the
+// edited list had at opening (empty for lines added since). Gives the groups
+// whose number a save would change, "name (old→new)", and the deleted groups,
+// "name (old→削除)", in the opened order.
+QStringList boardNumberChanges(const QList<QStringList>& opened, const QStringList& originsNow);
 
 // The file's time as last read or written by the editor, to tell whether
 // another copy wrote it since.

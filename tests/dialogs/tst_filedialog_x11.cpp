@@ -3,6 +3,7 @@
 // taken without a question about overwriting it.
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
+#include "support/RealFileDialog.h"
 #include "support/TestMain.h"
 
 #include <QApplication>
@@ -19,29 +20,6 @@
 class TestFileDialogX11 : public QObject
 {
     Q_OBJECT
-
-    // Types name into the dialog once it is up and accepts it; records any
-    // question box that comes up afterwards and answers it with No.
-    void answerWith(const QString& name, bool* questioned)
-    {
-        QTimer::singleShot(0, this, [this, name, questioned] {
-            QFileDialog* dialog = nullptr;
-            QTRY_VERIFY_WITH_TIMEOUT((dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())), 10000);
-            QVERIFY(dialog->isVisible());
-            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QVERIFY(edit);
-            edit->setText(name);
-            QTimer::singleShot(300, this, [questioned] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    *questioned = true;
-                    box->button(QMessageBox::No)->click();
-                    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-                        d->reject();
-                }
-            });
-            QTest::keyClick(edit, Qt::Key_Return);
-        });
-    }
 
 private Q_SLOTS:
     void ownFileNamesNewAndExisting_data()
@@ -61,7 +39,7 @@ private Q_SLOTS:
             QCOMPARE(Fs::writeBytes(path, "line\r\n"), 0);
         QtFileDialog service;
         bool questioned = false;
-        answerWith(QStringLiteral("golog.txt"), &questioned);
+        answerRealFileDialog(this, QStringLiteral("golog.txt"), &questioned);
         const QString chosen = service.fileNameToUse(nullptr, QStringLiteral("行き先ログファイルの指定"),
                                                      QDir(dir.path()).filePath(QStringLiteral("x.txt")),
                                                      toQtFilter(QStringLiteral("行き先ログファイル(golog.txt)|golog.txt")));

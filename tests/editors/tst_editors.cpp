@@ -10,6 +10,8 @@
 #include "support/TestMain.h"
 
 #include <QFile>
+
+#include <algorithm>
 #include <QTemporaryDir>
 #include <QDir>
 
@@ -54,6 +56,19 @@ private Q_SLOTS:
         core.select(10);
         QVERIFY(core.remove());
         QVERIFY(core.canAdd());
+    }
+
+    // The board list's table holds 21 lines, of which the user may make 20.
+    void tableHoldsMoreThanMayBeMade()
+    {
+        ListEditorCore core(21, 20);
+        core.load(rowsNamed(21));
+        QCOMPARE(core.count(), 21);
+        QVERIFY(!core.canAdd());
+        core.load(rowsNamed(19));
+        QVERIFY(core.add({QStringLiteral("二十")}));
+        QVERIFY(!core.add({QStringLiteral("二十一")}));
+        QCOMPARE(core.count(), 20);
     }
 
     void loadNeverKeepsMoreThanTheTable()
@@ -246,11 +261,26 @@ private Q_SLOTS:
         QTest::newRow("inserted before") << QStringList {"", "総務", "営業", "開発"}
                                          << QStringList {"総務 (1→2)", "営業 (2→3)", "開発 (3→4)"};
     }
+    // The groups as opened are numbered 1, 2, 3; each edited line names the
+    // group it was at opening (empty: added since).
     void renumbering()
     {
         QFETCH(QStringList, edited);
         QFETCH(QStringList, warned);
-        QCOMPARE(ListEditorRules::renumberedGroups({"総務", "営業", "開発"}, edited), warned);
+        const QList<QStringList> opened {{"1", "総務"}, {"2", "営業"}, {"3", "開発"}};
+        QStringList origins;
+        for (const QString& name : edited)
+            origins << (name.isEmpty() ? QString() : QString::number(std::find_if(opened.begin(), opened.end(), [&](const QStringList& l) { return l[1] == name; }) - opened.begin() + 1));
+        QCOMPARE(ListEditorRules::boardNumberChanges(opened, origins), warned);
+    }
+
+    // A list numbered by hand with a gap: its numbers, not its lines, are what
+    // users chose; the save closes the gap.
+    void renumberingAHandMadeList()
+    {
+        const QList<QStringList> opened {{"1", "総務"}, {"3", "営業"}};
+        QCOMPARE(ListEditorRules::boardNumberChanges(opened, {"1", "3"}), QStringList {"営業 (3→2)"});
+        QCOMPARE(ListEditorRules::boardNumberChanges(opened, {"3", "1"}), (QStringList {"総務 (1→2)", "営業 (3→1)"}));
     }
 
     void stampSeesAnotherWriter()
