@@ -1,5 +1,6 @@
 #include "startup/AppContext.h"
 
+#include "platform/FtpClient.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
@@ -35,4 +36,15 @@ IGlobalHotKey& AppContext::hotKey()
         m_hotKey = m_systemHotKey.get();
     }
     return *m_hotKey;
+}
+
+IFtpClient& AppContext::ftpClient()
+{
+    if (!m_ftp) {
+        CurlFtpClient::Options options;
+        options.logPath = programPath(QStringLiteral("ftplog.txt"));
+        m_ownFtp = std::make_unique<CurlFtpClient>(options);
+        m_ftp = m_ownFtp.get();
+    }
+    return *m_ftp;
 }

@@ -11,6 +11,7 @@
 
 class IClock;
 class IFileDialog;
+class IFtpClient;
 class IGlobalHotKey;
 class IMessageBox;
 class ITrayIcon;
@@ -65,6 +66,10 @@ public:
     IGlobalHotKey& hotKey();
     void setTrayIcon(ITrayIcon* tray) { m_tray = tray; }
     void setHotKey(IGlobalHotKey* hotKey) { m_hotKey = hotKey; }
+    // The FTP client, logging to "ftplog.txt" in the program folder; made when
+    // first asked for unless another was set first.
+    IFtpClient& ftpClient();
+    void setFtpClient(IFtpClient* client) { m_ftp = client; }
 
 private:
     QString m_programFolder;
@@ -78,4 +83,6 @@ private:
     IGlobalHotKey* m_hotKey = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
+    IFtpClient* m_ftp = nullptr;
+    std::unique_ptr<IFtpClient> m_ownFtp;
 };
