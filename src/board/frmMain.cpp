@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
+#include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKeijiban.h"
 #include "dialogs/frmKobetsu.h"
@@ -854,8 +855,17 @@ void frmMain::Timer4_Timer()
 
 void frmMain::Timer5_Timer()
 {
-    if (++m_timer5Count > m_ctx.settings().intValue(82))
+    if (++m_timer5Count > m_ctx.settings().intValue(82)) {
         m_timer5Count = 0;
+        FtpList_Sync();
+    }
+}
+
+void frmMain::FtpList_Sync()
+{
+    if (!m_ftpSync)
+        m_ftpSync = std::make_unique<FtpSync>(m_ctx.ftpClient());
+    m_ftpSync->FtpList_Sync(m_ctx.ftpList());
 }
 
 void frmMain::Timer6_Timer()
@@ -1077,6 +1087,9 @@ void frmMain::unload()
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
+    // The transfer under way gives up; a board half fetched is never applied.
+    if (m_ftpSync)
+        m_ftpSync->stop();
     // 1. every other window of the program; open messages stay in "TMP" and
     // are shown again at the next start.
     for (frmMessage* w : messageWindows())

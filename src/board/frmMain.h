@@ -9,6 +9,9 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
+
+class FtpSync;
 
 class AppContext;
 class frmIcon;
@@ -56,6 +59,9 @@ public:
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();
+    // One synchronisation run over the FTP list, unless one is still going.
+    void FtpList_Sync();
+    FtpSync* ftpSync() const { return m_ftpSync.get(); }
 
     // Every dialog opened from this window stops Timer1 and Timer2 while it is
     // open and starts them again by their settings when it closes.
@@ -164,6 +170,7 @@ private:
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     int m_timer5Count = 30000;
+    std::unique_ptr<FtpSync> m_ftpSync; // the FTP run (its worker), made at the first run
     int m_timer6Count = 0;
 
     // Tray icon, hot key and mail mark.
