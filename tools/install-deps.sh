@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxkbcommon-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxi-dev libxkbcommon-dev
     libcurl4-openssl-dev
     xvfb xauth x11-utils xdotool
     openbox trayer imagemagick

@@ -231,7 +231,8 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     return err;
 }
 
-CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change)
+CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change,
+                           bool keepBeyond)
 {
     BoardState& st = ctx.board();
     // Callers pass a board table entry's path. Waits let events run, and a board
@@ -303,7 +304,7 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
             continue;
         }
 
-        const int err = writeRows(ctx, claim, path, rows, out.beyondRows, out.bytes);
+        const int err = writeRows(ctx, claim, path, rows, keepBeyond ? out.beyondRows : QByteArray(), out.bytes);
         claim.release();
         if (err)
             return CycleResult::Failed;
@@ -423,8 +424,8 @@ GroupBoxItems Banfile_Read(AppContext& ctx)
             bool ok = false;
             const int number = f.value(0).trimmed().toInt(&ok);
             e.number = ok ? number : 0;
-            e.groupName = f.value(1).trimmed();
-            e.path = f.value(2).trimmed();
+            e.groupName = trimBlanks(f.value(1));
+            e.path = trimBlanks(f.value(2));
             if (Fs::isFile(e.path)) {
                 e.readOnly = Fs::isReadOnly(e.path);
                 e.rowCount = BoardFile::countRows(BoardFile::read(e.path).bytes);

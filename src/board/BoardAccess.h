@@ -58,9 +58,10 @@ enum class CycleResult {
 };
 
 // The update cycle for one board: read, change, check, write. boardIndex (0 to
-// 19, or -1 for none) gets the row count read.
+// 19, or -1 for none) gets the row count read. Lines after the 50th row are
+// written back unless keepBeyond is false (change then gives the whole board).
 CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path,
-                           const RowChange& change);
+                           const RowChange& change, bool keepBeyond = true);
 
 // Applies fn to every row that belongs to name (a person's own rows). Separator
 // rows never count as anybody's row. Returns how many rows matched.

@@ -28,6 +28,8 @@ public:
     // Refills the destination or return box.
     virtual void reloadDestinations() = 0;
     virtual void reloadReturns() = 0;
+    // Starts or stops the inactivity watch by setting 104, just saved.
+    virtual void absenceWatchChanged() = 0;
 
 protected:
     MainHost() = default;

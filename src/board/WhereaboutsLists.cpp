@@ -32,17 +32,20 @@ QStringList commonEntries(const QString& path)
 
 } // namespace WhereaboutsLists
 
-QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row)
+QString otherWhereaboutsLogLine(const QString& dateTime, const BoardRow& row)
 {
     return QStringLiteral("設定日時(") + dateTime + QStringLiteral(")") + QStringLiteral(" 名前：") + row.name
-        + QStringLiteral(" 行き先：") + row.destination + u',' + row.expectedReturn + u',' + row.extension
-        + u',' + row.mailAddress;
+        + QStringLiteral(" 行き先：") + row.destination + u',' + row.expectedReturn;
 }
 
-bool appendWhereaboutsLog(AppContext& ctx, const QString& line)
+QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row)
+{
+    return otherWhereaboutsLogLine(dateTime, row) + u',' + row.extension + u',' + row.mailAddress;
+}
+
+bool appendWhereaboutsLog(AppContext& ctx, const QString& line, const QString& procedure)
 {
     const QString path = ctx.settings().text(33);
-    const QString procedure = QStringLiteral("(frmMain_cmdSettei_Click");
     if (FileExists(path) == 0) {
         ctx.msgBox().stop(QStringLiteral("ログを書き込むファイルが見つかりません\n"
                                          "[ファイル]-[個別ファイルの場所の設定]を確認してください"),

@@ -16,7 +16,12 @@ QStringList commonEntries(const QString& path);
 
 // One line of the whereabouts log for a row just set.
 QString whereaboutsLogLine(const QString& dateTime, const BoardRow& row);
+// The shorter line for another person's row: no extension, no mail address.
+QString otherWhereaboutsLogLine(const QString& dateTime, const BoardRow& row);
 
 // Appends line to the whereabouts log (setting 33), which must exist: a missing
 // log is reported and nothing is created. Returns true when the line was written.
-bool appendWhereaboutsLog(AppContext& ctx, const QString& line);
+// procedure opens the file error report ("(frmMain_cmdSettei_Click" or the
+// window's own).
+bool appendWhereaboutsLog(AppContext& ctx, const QString& line,
+                          const QString& procedure = QStringLiteral("(frmMain_cmdSettei_Click"));

@@ -1,10 +1,14 @@
 #include "board/frmMain.h"
 
 #include "board/BoardAccess.h"
+#include "board/WhereaboutsBoxes.h"
 #include "board/WhereaboutsLists.h"
+#include "board/frmAutoInput.h"
 #include "board/frmIcon.h"
+#include "board/frmIkisaki.h"
 #include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
+#include "messaging/ScheduledMail.h"
 #include "messaging/frmMessage.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
@@ -113,7 +117,7 @@ constexpr int kBottomMarginTwips = 1170;
 } // namespace
 
 frmMain::frmMain(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx)
+    : QMainWindow(parent), m_ctx(ctx), m_absence(ctx)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(captionBase());
@@ -199,12 +203,10 @@ void frmMain::buildControls()
     m_cbr2->setObjectName(QStringLiteral("cbr2"));
     cboIkisaki = new QComboBox;
     cboIkisaki->setObjectName(QStringLiteral("cboIkisaki"));
-    cboIkisaki->setEditable(true);
-    cboIkisaki->setInsertPolicy(QComboBox::NoInsert);
+    WhereaboutsBoxes::makeEditable(cboIkisaki);
     cboModori = new QComboBox;
     cboModori->setObjectName(QStringLiteral("cboModori"));
-    cboModori->setEditable(true);
-    cboModori->setInsertPolicy(QComboBox::NoInsert);
+    WhereaboutsBoxes::makeEditable(cboModori);
     cmdSettei = new QPushButton(QStringLiteral("設定"));
     cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
     QWidget* bandContent[3] = {cboIkisaki, cboModori, cmdSettei};
@@ -229,12 +231,16 @@ void frmMain::buildControls()
     DataGrid1->setItemDelegate(new GridCellDelegate(DataGrid1));
     DataGrid1->setContextMenuPolicy(Qt::NoContextMenu);
     DataGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Stored widths below the style's minimum stand as they are; otherwise a
+    // narrow column would come back wider at every start.
+    DataGrid1->horizontalHeader()->setMinimumSectionSize(1);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     QStringList headers;
     for (const ColumnDef& c : kColumns)
         headers.append(QString::fromUtf16(c.header));
     DataGrid1->setHorizontalHeaderLabels(headers);
     DataGrid1->viewport()->installEventFilter(this);
+    DataGrid1->horizontalHeader()->viewport()->installEventFilter(this);
 
     v->addWidget(m_cbr1);
     v->addWidget(m_cbr2);
@@ -309,7 +315,8 @@ void frmMain::buildMenus()
             [this] { openDialog<frmKeijiban>(); });
     connect(addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu"), &QAction::triggered, this,
             [this] { openDialog<frmKobetsu>(); });
-    addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput", false);
+    connect(addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput"), &QAction::triggered, this,
+            &frmMain::mnuAutoInput_Click);
     addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
     addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
     settings->addSeparator();
@@ -346,6 +353,7 @@ void frmMain::buildMenus()
     m_popup2 = new QMenu(QStringLiteral("ポップアップ２"), this);
     m_popup2->setObjectName(QStringLiteral("mnuPopup2"));
     mnuHokaSet = addItem(m_popup2, QStringLiteral("他の人の行き先をセット"), "mnuHokaSet", false);
+    connect(mnuHokaSet, &QAction::triggered, this, &frmMain::mnuHokaSet_Click);
     connect(addItem(m_popup2, QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽをｺﾋﾟｰ"), "mnuMeadoCopy"), &QAction::triggered, this,
             &frmMain::mnuMeadoCopy_Click);
     m_popup2->addSeparator();
@@ -416,6 +424,9 @@ void frmMain::Form_Load()
     // 10.
     loadLists();
 
+    // 11. presses from before the start do not count as use.
+    m_absence.start();
+
     // 13. font of the three boxes (the grid cells get it as they are filled).
     const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
     for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
@@ -424,6 +435,7 @@ void frmMain::Form_Load()
 
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
+    m_ctx.earliestSendTime() = TimerMail_Next(m_ctx);
 
     // Ended from inside the load, or an end asked for during it that follows
     // the load: nothing more to start, poll or show.
@@ -471,25 +483,14 @@ void frmMain::loadLists()
     reloadReturns();
 }
 
-namespace {
-void fillBox(QComboBox* box, const QStringList& entries)
-{
-    box->clear();
-    box->addItems(entries);
-    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
-}
-} // namespace
-
 void frmMain::reloadDestinations()
 {
-    fillBox(cboIkisaki, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("where.ini")))
-                            + WhereaboutsLists::commonEntries(m_ctx.settings().text(20)));
+    WhereaboutsBoxes::fillDestinations(cboIkisaki, m_ctx);
 }
 
 void frmMain::reloadReturns()
 {
-    fillBox(cboModori, WhereaboutsLists::personalEntries(m_ctx.programPath(QStringLiteral("return.ini")))
-                           + WhereaboutsLists::commonEntries(m_ctx.settings().text(21)));
+    WhereaboutsBoxes::fillReturns(cboModori, m_ctx);
 }
 
 void frmMain::reloadBoards()
@@ -565,15 +566,7 @@ void frmMain::cboGroup_Click()
     ++m_groupSwitches;
     const auto done = qScopeGuard([this] { --m_groupSwitches; });
     BoardState& board = m_ctx.board();
-    const int selected = std::max(0, cboGroup->currentIndex());
-    int index = BoardState::BoardCount - 1;
-    int shown = 0;
-    for (int k = 0; k < BoardState::BoardCount; ++k) {
-        if (board.entries[std::size_t(k)].shown && ++shown == selected + 1) {
-            index = k;
-            break;
-        }
-    }
+    const int index = selectedBoardIndex();
     BoardEntry& entry = board.entries[std::size_t(index)];
     board.currentPath = entry.path;
     const int rows = Ikifile_Read(m_ctx, entry.path);
@@ -586,7 +579,41 @@ void frmMain::cboGroup_Click()
     Ikifile_Show(entry.path, m_forceRedraw);
     m_forceRedraw = false;
     m_currentReadOnly = entry.readOnly;
-    mnuHokaSet->setEnabled(false); // its window comes with setting other people's whereabouts
+    mnuHokaSet->setEnabled(!m_currentReadOnly);
+}
+
+int frmMain::selectedBoardIndex() const
+{
+    const BoardState& board = m_ctx.board();
+    const int selected = std::max(0, cboGroup->currentIndex());
+    int shown = 0;
+    for (int k = 0; k < BoardState::BoardCount; ++k)
+        if (board.entries[std::size_t(k)].shown && ++shown == selected + 1)
+            return k;
+    return BoardState::BoardCount - 1;
+}
+
+void frmMain::mnuHokaSet_Click()
+{
+    if (m_currentReadOnly || cboGroup->itemText(0).isEmpty())
+        return;
+    frmIkisaki dialog(m_ctx, *this, selectedBoardIndex(), m_rightClickItem, m_lastRightClick, m_rightClickName);
+    runDialog(dialog);
+}
+
+void frmMain::mnuAutoInput_Click()
+{
+    openDialog<frmAutoInput>();
+}
+
+void frmMain::absenceWatchChanged()
+{
+    m_ctx.settings().intValue(SettingNo::InactivityTime) > 0 ? Timer6.start() : Timer6.stop();
+}
+
+bool frmMain::sharedWorkUnderWay() const
+{
+    return m_ctx.board().cyclesRunning > 0 || m_groupSwitches > 0 || m_polling;
 }
 
 // The message window needs a name to send under and a mail place to send to.
@@ -598,6 +625,9 @@ void frmMain::mnuMassage_Click()
                              QStringLiteral("メッセージ作成エラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
         return;
     }
+    // Stopped before the window loads: a box during its loading lets window
+    // messages run, and a poll then would open message windows over it.
+    pauseMessageTimers();
     frmMailSend dialog(m_ctx, this, {cboGroup->currentIndex(), DataGrid1->currentRow()});
     runDialog(dialog);
 }
@@ -746,6 +776,8 @@ QList<frmMessage*> frmMain::messageWindows() const
 
 void frmMain::Timer1_Timer()
 {
+    if (sharedWorkUnderWay())
+        return;
     if (++m_timer1Count > m_ctx.settings().intValue(37)) {
         m_timer1Count = 0;
         Timer1_Shori();
@@ -842,19 +874,30 @@ void frmMain::trayIcon_RightClick(const QPoint& globalPos)
 
 void frmMain::Timer4_Timer()
 {
+    // Board work still under way lets ticks run from its waits and its error
+    // box: a refresh started from inside it would wait and box again, nested
+    // deeper at every tick while the board stays unreadable.
+    if (sharedWorkUnderWay())
+        return;
     if (++m_timer4Count > m_ctx.settings().intValue(41)) {
         m_timer4Count = 0;
-        // A group switch still under way lets ticks run from its waits and its
-        // error box: starting another from inside it would wait and box again,
-        // nested deeper at every tick while the board stays unreadable.
-        if (m_groupSwitches > 0)
-            return;
         cboGroup_Click();
     }
+    if (m_groupSwitches > 0)
+        return;
+    // Stopped meanwhile, so that a run's error box does not let the next tick in.
+    if (m_unloaded || !Timer4.isActive())
+        return;
+    Timer4.stop();
+    TimerMail_Check(m_ctx);
+    if (!m_unloaded)
+        Timer4.start();
 }
 
 void frmMain::Timer5_Timer()
 {
+    if (sharedWorkUnderWay())
+        return;
     if (++m_timer5Count > m_ctx.settings().intValue(82)) {
         m_timer5Count = 0;
         FtpList_Sync();
@@ -870,6 +913,10 @@ void frmMain::FtpList_Sync()
 
 void frmMain::Timer6_Timer()
 {
+    if (sharedWorkUnderWay() || m_unloaded)
+        return;
+    if (m_absence.tick())
+        cboGroup_Click();
 }
 
 void frmMain::mnuHCol_Click(int i)
@@ -934,6 +981,9 @@ void frmMain::mnuMview_Click()
 void frmMain::DataGrid1_MouseDown(const QPoint& pos)
 {
     const int r = DataGrid1->rowAt(pos.y());
+    m_rightClickItem = r;
+    const QTableWidgetItem* name = r >= 0 ? DataGrid1->item(r, 1) : nullptr;
+    m_rightClickName = name ? name->text() : QString();
     if (r < 0)
         return;
     DataGrid1->setCurrentCell(r, 0);
@@ -943,7 +993,7 @@ void frmMain::DataGrid1_MouseDown(const QPoint& pos)
 void frmMain::showGridMenu(const QPoint& globalPos)
 {
     m_lastRightClick = globalPos;
-    mnuHokaSet->setEnabled(false);
+    mnuHokaSet->setEnabled(!m_currentReadOnly && !cboGroup->itemText(0).isEmpty());
     m_popup2->popup(globalPos);
 }
 
@@ -972,6 +1022,20 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<QKeyEvent*>(event)))
             return true;
+    } else if (watched == DataGrid1->horizontalHeader()->viewport()) {
+        // The header row: the menu without anybody chosen.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton) {
+                if (event->type() == QEvent::MouseButtonPress) {
+                    m_rightClickItem = -1;
+                    m_rightClickName.clear();
+                }
+                else
+                    showGridMenu(me->globalPosition().toPoint());
+                return true;
+            }
+        }
     } else if (watched == DataGrid1->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* me = static_cast<QMouseEvent*>(event);
@@ -1121,8 +1185,10 @@ void frmMain::saveLayout()
         // move() takes it at the next start (the inner corner would move the
         // window by its frame at every start).
         const QRect g = geometry();
-        const int values[4] = {int(Twips::fromPixels(g.height())), int(Twips::fromPixels(g.width())),
-                               int(Twips::fromPixels(x())), int(Twips::fromPixels(y()))};
+        const int values[4] = {int(Twips::fromPixels(g.height(), s.intValue(1))),
+                               int(Twips::fromPixels(g.width(), s.intValue(2))),
+                               int(Twips::fromPixels(x(), s.intValue(3))),
+                               int(Twips::fromPixels(y(), s.intValue(4)))};
         for (int k = 0; k < 4; ++k)
             if (values[k] > -1 && values[k] < 32767)
                 saveInt(1 + k, values[k]);
@@ -1131,7 +1197,7 @@ void frmMain::saveLayout()
         if (DataGrid1->isColumnHidden(i) || DataGrid1->columnWidth(i) <= 0)
             continue;
         const int number = kColumns[i].widthSetting;
-        s.setReal(number, Twips::fromPixels(DataGrid1->columnWidth(i)));
+        s.setReal(number, Twips::fromPixels(DataGrid1->columnWidth(i), s.realValue(number)));
         ini.writeBack(number);
     }
     for (int k = 0; k < 3; ++k) {

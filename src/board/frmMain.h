@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/AbsenceWatch.h"
 #include "board/MainHost.h"
 
 #include "platform/FileOps.h"
@@ -73,6 +74,7 @@ public:
     template<typename Dialog>
     int openDialog()
     {
+        pauseMessageTimers(); // before the dialog loads, which may show a box
         Dialog dialog(m_ctx, *this);
         return runDialog(dialog);
     }
@@ -83,6 +85,15 @@ public:
     // Refills the destination or return box: personal entries, then the common list.
     void reloadDestinations() override;
     void reloadReturns() override;
+    // Timer6 on or off by setting 104.
+    void absenceWatchChanged() override;
+    const AbsenceWatch& absenceWatch() const { return m_absence; }
+
+    // Shared-file work under way in this copy (an update cycle or a group
+    // switch waiting on a busy board, a message poll between two messages lets
+    // pending events run): a timer tick that comes then is skipped, so that no
+    // such work starts inside another.
+    bool sharedWorkUnderWay() const;
 
     // The help file at a context number.
     void showHelp(int context) override;
@@ -129,6 +140,11 @@ private:
     void mnuMLog_Click();
     void mnuMview_Click();
     void mnuMassage_Click();
+    void mnuHokaSet_Click();
+    void mnuAutoInput_Click();
+    // The board table entry of the group box's selected item, as the group
+    // switch finds it.
+    int selectedBoardIndex() const;
     void DataGrid1_MouseDown(const QPoint& pos);
     void showGridMenu(const QPoint& globalPos);
     bool handleKey(QKeyEvent* event);
@@ -172,6 +188,10 @@ private:
     int m_timer5Count = 30000;
     std::unique_ptr<FtpSync> m_ftpSync; // the FTP run (its worker), made at the first run
     int m_timer6Count = 0;
+    AbsenceWatch m_absence;
+    // The list item of the grid row right-clicked last; -1: the header.
+    int m_rightClickItem = -1;
+    QString m_rightClickName; // the name that row showed
 
     // Tray icon, hot key and mail mark.
     bool messageWindowOpen() const;

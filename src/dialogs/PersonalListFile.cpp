@@ -20,12 +20,12 @@ int load(const QString& path, QString* text)
     return 0;
 }
 
-int save(const QString& path, const QString& text)
+int save(const QString& path, const QString& text, bool* failedOpening)
 {
     QString normalized = text;
     normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // Written whole under a temporary name first: a failed write keeps the old list.
-    return SharedFile::replace(path, TextFile::joinLines(normalized.split(u'\n')), false);
+    return SharedFile::replace(path, TextFile::joinLines(normalized.split(u'\n')), false, failedOpening);
 }
 
 } // namespace PersonalListFile

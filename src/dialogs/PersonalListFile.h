@@ -9,6 +9,6 @@ namespace PersonalListFile {
 
 // Creates the file empty when it is missing. Returns 0 or the system error.
 int load(const QString& path, QString* text);
-int save(const QString& path, const QString& text);
+int save(const QString& path, const QString& text, bool* failedOpening = nullptr);
 
 } // namespace PersonalListFile

@@ -65,10 +65,10 @@ bool frmFilePath::chooseSharedList(int setting, QLabel* label, const QString& fi
         return false;
     }
     // A path the settings file cannot hold would point elsewhere at the next start.
-    if (!m_ctx.iniFile().checkStorable(chosen.trimmed()))
+    if (!m_ctx.iniFile().checkStorable(trimBlanks(chosen)))
         return false;
     label->setText(chosen);
-    m_ctx.iniFile().store(setting, chosen.trimmed());
+    m_ctx.iniFile().store(setting, trimBlanks(chosen));
     return true;
 }
 

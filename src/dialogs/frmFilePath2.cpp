@@ -40,12 +40,13 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
 {
     const QString current = m_ctx.settings().text(setting);
     const QString folder = FileExists(current) == -1 ? FilePathRows::folderOf(current) : m_ctx.programFolder();
-    const QString chosen = m_ctx.fileDialog().openFileName(this, title, Paths::join(folder, fileName),
-                                                           toQtFilter(filter));
+    // Own files may not exist yet: the dialog takes a new name too.
+    const QString chosen = m_ctx.fileDialog().fileNameToUse(this, title, Paths::join(folder, fileName),
+                                                            toQtFilter(filter));
     if (chosen.isEmpty())
         return;
     // A path the settings file cannot hold would point elsewhere at the next start.
-    if (!m_ctx.iniFile().checkStorable(chosen.trimmed()))
+    if (!m_ctx.iniFile().checkStorable(trimBlanks(chosen)))
         return;
     if (!Fs::isFile(chosen)) {
         // Appending nothing creates the file and never empties one that appeared meanwhile.
@@ -55,7 +56,7 @@ void frmFilePath2::chooseOwnFile(int setting, QLabel* label, const QString& file
         }
     }
     label->setText(chosen);
-    m_ctx.iniFile().store(setting, label->text().trimmed());
+    m_ctx.iniFile().store(setting, trimBlanks(label->text()));
 }
 
 void frmFilePath2::cmdFTP_Click()

@@ -11,7 +11,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 frmKeijiban::frmKeijiban(AppContext& ctx, MainHost& main)
     : QDialog(main.hostWidget()), m_ctx(ctx), m_main(main)
@@ -19,9 +23,36 @@ frmKeijiban::frmKeijiban(AppContext& ctx, MainHost& main)
     setObjectName(QStringLiteral("frmKeijiban"));
     setWindowTitle(QStringLiteral("掲示板の選択"));
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("掲示板名"), this), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("読"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("ロ"), this), 0, 3);
+    // The login box carries the group name as its caption, so its column is
+    // headed twice: "ロ" over the box, "掲示板名" over the caption. The read box
+    // has the column "読" of its own.
+    {
+        QStyleOptionButton opt;
+        opt.initFrom(this);
+        const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+        const QRect caption = style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, this);
+        auto* heading = new QWidget(this);
+        auto* row = new QHBoxLayout(heading);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        auto* loginHeading = new QLabel(QStringLiteral("ロ"), heading);
+        loginHeading->setObjectName(QStringLiteral("lblLoginHeading"));
+        loginHeading->setAlignment(Qt::AlignCenter);
+        // Centred over the box even where the character is wider than it.
+        const int half = std::max(box.center().x() + 1, loginHeading->sizeHint().width() / 2 + 1);
+        loginHeading->setFixedWidth(2 * half);
+        row->addSpacing(box.center().x() + 1 - half);
+        row->addWidget(loginHeading);
+        row->addSpacing(std::max(0, caption.left() - (box.center().x() + 1 + half)));
+        auto* nameHeading = new QLabel(QStringLiteral("掲示板名"), heading);
+        nameHeading->setObjectName(QStringLiteral("lblNameHeading"));
+        row->addWidget(nameHeading);
+        row->addStretch(1);
+        grid->addWidget(heading, 0, 1);
+        auto* readHeading = new QLabel(QStringLiteral("読"), this);
+        readHeading->setObjectName(QStringLiteral("lblReadHeading"));
+        grid->addWidget(readHeading, 0, 2, Qt::AlignHCenter);
+    }
 
     std::array<const BoardEntry*, Rows> byNumber {};
     for (const BoardEntry& e : ctx.board().entries)

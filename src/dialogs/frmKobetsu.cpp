@@ -75,8 +75,10 @@ void frmKobetsu::cmdWrite_Click()
                         m_loadError);
         return;
     }
-    if (const int err = PersonalListFile::save(path, txtMemo->toPlainText())) {
-        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_cmdWrite_Click"), path, FileErrorKind::Write, err);
+    bool failedOpening = false;
+    if (const int err = PersonalListFile::save(path, txtMemo->toPlainText(), &failedOpening)) {
+        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmKobetsu_cmdWrite_Click"), path,
+                        failedOpening ? FileErrorKind::Open : FileErrorKind::Write, err);
         return;
     }
     if (tab < 2)

@@ -4,6 +4,7 @@
 #include "dialogs/frmUser.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -53,14 +54,14 @@ frmPass::frmPass(AppContext& ctx, frmUser& user)
 
 void frmPass::cmdHenko_Click()
 {
-    if (txtPass[0]->text().trimmed() != m_ctx.settings().text(25)) {
+    if (trimBlanks(txtPass[0]->text()) != m_ctx.settings().text(25)) {
         m_ctx.msgBox().show({QStringLiteral("元のパスワードに正しいパスワードを入力してください"),
                              QStringLiteral("パスワードが違います"), MsgIcon::Stop, MsgButtons::Ok});
         txtPass[0]->setFocus();
         return;
     }
-    const QString fresh = txtPass[1]->text().trimmed();
-    if (txtPass[2]->text().trimmed() != fresh) {
+    const QString fresh = trimBlanks(txtPass[1]->text());
+    if (trimBlanks(txtPass[2]->text()) != fresh) {
         m_ctx.msgBox().show({QStringLiteral("変更後のパスワードを再度入力してください"),
                              QStringLiteral("確認用パスワードが違います"), MsgIcon::Stop, MsgButtons::Ok});
         txtPass[1]->clear();

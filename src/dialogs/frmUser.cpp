@@ -6,6 +6,7 @@
 #include "dialogs/frmPass.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
+#include "startup/SharedRoutines.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -82,10 +83,10 @@ void frmUser::cmdSettei_Click()
     for (int k = 0; k < 4; ++k)
         before[k] = s.text(keys[k]);
 
-    const QString name = txtName->text().trimmed();
+    const QString name = trimBlanks(txtName->text());
     s.setText(26, name);
-    s.setText(27, txtNaisen->text().trimmed());
-    s.setText(28, txtMail->text().trimmed());
+    s.setText(27, trimBlanks(txtNaisen->text()));
+    s.setText(28, trimBlanks(txtMail->text()));
     s.setText(25, m_password);
 
     if (name.isEmpty() || Ikifile_Login(m_ctx) == 1) {

@@ -2,9 +2,13 @@
 
 #include "platform/MessageBox.h"
 #include "platform/QuotedCsv.h"
+#include "platform/SharedClaim.h"
+#include "platform/SharedFile.h"
 #include "platform/TextFile.h"
 #include "startup/AppContext.h"
 #include "startup/SharedRoutines.h"
+
+#include <QFile>
 
 FtpListReadResult readFtpList(const QString& path)
 {
@@ -47,6 +51,25 @@ QString formatFtpListLine(const FtpListEntry& e)
     return QuotedCsv::formatLine({QuotedCsv::number(e.upDown), QuotedCsv::text(e.serverName),
                                   QuotedCsv::text(e.serverPath), QuotedCsv::text(e.userName),
                                   QuotedCsv::text(e.password), QuotedCsv::text(e.boardFilePath)});
+}
+
+int writeFtpList(const QString& path, const FtpListTable& table, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count && i < FtpListSize; ++i)
+        lines << formatFtpListLine(table[std::size_t(i)]);
+    SharedClaim claim(SharedClaim::lockPathFor(path));
+    if (const int err = claim.acquire())
+        return err;
+    const int err = SharedFile::replace(path, TextFile::joinLines(lines), true);
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (err == 0) {
+        QFile::setPermissions(path, ownerOnly);
+        if (QFile::exists(path + QStringLiteral(".bak")))
+            QFile::setPermissions(path + QStringLiteral(".bak"), ownerOnly);
+    }
+    claim.release();
+    return err;
 }
 
 bool FtpSetFile_Read(AppContext& ctx)

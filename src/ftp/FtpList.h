@@ -34,6 +34,12 @@ FtpListReadResult readFtpList(const QString& path);
 
 QString formatFtpListLine(const FtpListEntry& entry);
 
+// Writes the first count entries as the whole list, under the list's claim,
+// keeping the previous list as path + ".bak". The list holds passwords: the
+// file (and its copy) is readable by its owner only. Returns 0 or the system
+// error; on an error the old list stays whole.
+int writeFtpList(const QString& path, const FtpListTable& table, int count);
+
 class AppContext;
 
 // Start-up's reading of the list named by setting 81 into the context's table.

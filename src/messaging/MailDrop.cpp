@@ -105,10 +105,19 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
     if (const int err = SharedFile::writeTemporary(
             Paths::join(mailPlace, MailNames::dropFileName(recipient, 1)), bytes, &temp))
         return { Status::Failed, mailPlace, err };
+    const Result r = place(mailPlace, recipient, temp);
+    if (!r.ok())
+        Fs::remove(temp);
+    return r;
+}
+
+Result place(const QString& mailPlace, const QString& recipient, const QString& temp)
+{
+    if (!MailNames::isUsableName(recipient))
+        return { Status::BadName, {}, 0 };
     // The temporary file's time stamp is the share's "now", whatever this
     // machine's clock says; claims are aged against it.
     const qint64 shareNow = Fs::stamp(temp).mtimeNs;
-    auto discard = [&] { Fs::remove(temp); };
 
     const NumberSet used = usedNumbers(mailPlace, recipient);
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {
@@ -120,21 +129,16 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
             err = createClaim(claim);
         if (err == EEXIST)
             continue; // another sender is placing a file under this number
-        if (err) {
-            discard();
+        if (err)
             return { Status::Failed, claim, err };
-        }
         const QString target = Paths::join(mailPlace, MailNames::dropFileName(recipient, n));
         err = Fs::exists(target) ? EEXIST : Fs::rename(temp, target);
         releaseClaim(claim);
         if (err == 0)
             return { Status::Delivered, target, 0 };
-        if (err != EEXIST) {
-            discard();
+        if (err != EEXIST)
             return { Status::Failed, target, err };
-        }
     }
-    discard();
     return { Status::Full,
         Paths::join(mailPlace, MailNames::dropFileName(recipient, MailNames::MaxDropNumber)), 0 };
 }

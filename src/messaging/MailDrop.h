@@ -51,6 +51,11 @@ bool isClaimName(const QString& name);
 // Puts bytes into the mail place for recipient by the steps above.
 Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes);
 
+// Steps 2 and 3 for a temporary file already written whole in the mail place
+// (a name no fetch pattern matches). On success the file is gone from its
+// temporary name; otherwise it stays there for the caller to retry or remove.
+Result place(const QString& mailPlace, const QString& recipient, const QString& temp);
+
 // A scheduled file in the own "TIM" folder: sendTime + recipient + "." + the first
 // free NNN there (sendTime: 14 digits). Only this copy writes "TIM", so an
 // exclusive create suffices.

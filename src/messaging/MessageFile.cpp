@@ -113,7 +113,7 @@ bool isLegacyFirstLine(const QString& line)
     return ok;
 }
 
-MessageReadResult parse(const QStringList& lines, bool complete)
+MessageReadResult parse(const QStringList& lines)
 {
     MessageReadResult r;
     MessageFile& m = r.message;
@@ -136,11 +136,11 @@ MessageReadResult parse(const QStringList& lines, bool complete)
             key = -1; // no group can decode with it: every line is reported
     }
     auto decodeLine = [&](qsizetype i) -> QString {
-        const bool cutShort = !complete && i == lines.size() - 1;
-        std::optional<QString> plain;
-        if (!cutShort)
-            plain = r.legacy ? (key < 0 ? std::nullopt : Scramble::legacyDecode(lines[i], key))
-                             : Scramble::decode(lines[i]);
+        if (lines[i].isEmpty())
+            return {}; // an empty line is an empty text
+        const std::optional<QString> plain = r.legacy
+            ? (key < 0 ? std::nullopt : Scramble::legacyDecode(lines[i], key))
+            : Scramble::decode(lines[i]);
         if (!plain) {
             r.unreadableLines.append(int(i + 1));
             return {};
@@ -169,7 +169,7 @@ MessageReadResult read(const QString& path)
         r.error = text.error;
         return r;
     }
-    return parse(text.lines, text.endsWithNewline || text.lines.isEmpty());
+    return parse(text.lines); // a last line without its line break is whole
 }
 
 } // namespace MessageFormat

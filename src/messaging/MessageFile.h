@@ -64,9 +64,9 @@ QByteArray encode(const MessageFile& message, const Scramble::KeySource& keys = 
 // Line 1 of a legacy file is a plain decimal number; a current line never is.
 bool isLegacyFirstLine(const QString& line);
 
-// Decodes the lines of a file of either form. complete is false when the last
-// line had no line break: a file cut short, whose last line is not trusted.
-MessageReadResult parse(const QStringList& lines, bool complete = true);
+// Decodes the lines of a file of either form; text lines go on to the end of
+// the file. A line that does not decode is reported, never handed out.
+MessageReadResult parse(const QStringList& lines);
 MessageReadResult read(const QString& path);
 
 } // namespace MessageFormat

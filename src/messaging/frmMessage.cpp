@@ -109,6 +109,7 @@ frmMessage::frmMessage(AppContext& ctx, MainHost& main, const QString& fileName)
             m_shownLines.prepend(QStringLiteral("（このメッセージには読み取れない部分があります）"));
     } else {
         m_shownLines = {QStringLiteral("このメッセージは読めません")};
+        m_shownEndsWithBreak = false;
     }
     txtMemo->setPlainText(m_shownLines.join(u'\n'));
 
@@ -187,10 +188,10 @@ bool frmMessage::cmdClose_Click()
         receipt.mailId = lblMailID->text();
         receipt.textLines = {QStringLiteral("<<これは受信確認のメッセージです>>"), QString()};
         // The shown text split at its line breaks: each line, then the empty
-        // piece after the last break.
+        // piece after the last break (the refusal text ends without one).
         for (const QString& line : m_shownLines)
             receipt.textLines.append(u'>' + line);
-        if (!m_shownLines.isEmpty())
+        if (!m_shownLines.isEmpty() && m_shownEndsWithBreak)
             receipt.textLines.append(QStringLiteral(">"));
         MessageSender sender(m_ctx);
         MessageSender::Options options;

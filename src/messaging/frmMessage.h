@@ -50,6 +50,7 @@ private:
     MainHost& m_main;
     MessageFile m_message;
     QStringList m_shownLines;
+    bool m_shownEndsWithBreak = true;
     bool m_mayClose = false;
     // The receipt went out on an earlier try whose log write failed: closing
     // again must not send a second one.

@@ -1,5 +1,7 @@
 #include "messaging/frmPassIn.h"
 
+#include "startup/SharedRoutines.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +37,7 @@ frmPassIn::frmPassIn(const QString& password, QWidget* parent)
 
 void frmPassIn::cmdOK_Click()
 {
-    m_right = txtPass->text().trimmed() == m_password;
+    m_right = trimBlanks(txtPass->text()) == m_password;
     accept();
 }
 

@@ -16,6 +16,12 @@ QString QtFileDialog::saveFileName(QWidget* parent, const QString& title, const 
     return QFileDialog::getSaveFileName(parent, title, dir, filter);
 }
 
+QString QtFileDialog::fileNameToUse(QWidget* parent, const QString& title, const QString& dir,
+                                    const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
 QString QtFileDialog::existingDirectory(QWidget* parent, const QString& title, const QString& dir)
 {
     return QFileDialog::getExistingDirectory(parent, title, dir);

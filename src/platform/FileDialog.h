@@ -18,6 +18,10 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& dir,
                                  const QString& filter) = 0;
+    // A save-style dialog that takes an existing file or a new name without
+    // asking about overwriting: the caller creates a missing file itself.
+    virtual QString fileNameToUse(QWidget* parent, const QString& title, const QString& dir,
+                                  const QString& filter) = 0;
     virtual QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) = 0;
     virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
@@ -34,6 +38,8 @@ public:
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& dir,
                          const QString& filter) override;
+    QString fileNameToUse(QWidget* parent, const QString& title, const QString& dir,
+                          const QString& filter) override;
     QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) override;
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> font(QWidget* parent, const QFont& initial) override;

@@ -21,11 +21,14 @@ namespace {
 
 const QString kTempPrefix = QStringLiteral("~plw");
 
-int writeSynced(const QString& path, const QByteArray& bytes)
+int writeSynced(const QString& path, const QByteArray& bytes, bool* failedOpening = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    if (fd < 0) {
+        if (failedOpening)
+            *failedOpening = true;
         return errno;
+    }
     const char* p = bytes.constData();
     qsizetype left = bytes.size();
     int err = 0;
@@ -66,36 +69,53 @@ bool isTemporaryName(const QString& fileName)
     return fileName.startsWith(kTempPrefix) && fileName.endsWith(QStringLiteral(".tmp"));
 }
 
-int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath)
+namespace {
+
+int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath, bool* failedOpening)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         const QString tmp = temporaryNameFor(path);
-        const int err = writeSynced(tmp, bytes);
+        const int err = writeSynced(tmp, bytes, failedOpening);
         if (err == EEXIST)
             continue;
         if (err == 0)
             *tempPath = tmp;
         return err;
     }
+    if (failedOpening)
+        *failedOpening = true;
     return EEXIST;
 }
 
-int replace(const QString& linkedPath, const QByteArray& bytes, bool keepBackup)
+} // namespace
+
+int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath)
 {
+    return writeTemporary(path, bytes, tempPath, nullptr);
+}
+
+int replace(const QString& linkedPath, const QByteArray& bytes, bool keepBackup, bool* failedOpening)
+{
+    if (failedOpening)
+        *failedOpening = false;
     const QString path = Fs::followLinks(linkedPath);
     if (keepBackup && Fs::length(path) > 0) {
         int err = 0;
         const QByteArray old = Fs::readBytes(path, &err);
         if (err == 0 && !old.isEmpty()) {
-            if ((err = replace(path + QStringLiteral(".bak"), old, false)))
+            if ((err = replace(path + QStringLiteral(".bak"), old, false, failedOpening)))
                 return err;
         }
     }
     QString tmp;
-    if (const int err = writeTemporary(path, bytes, &tmp))
+    if (const int err = writeTemporary(path, bytes, &tmp, failedOpening))
         return err;
     if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        // The file cannot take its new content under its name (a folder of
+        // that name, no right to replace it): as an open for output would fail.
         const int err = errno;
+        if (failedOpening)
+            *failedOpening = true;
         ::unlink(QFile::encodeName(tmp).constData());
         return err;
     }

@@ -14,8 +14,10 @@ QString temporaryNameFor(const QString& path);
 bool isTemporaryName(const QString& fileName);
 
 // Replaces path whole with bytes. With keepBackup, the current content (when
-// not empty) is first kept as path + ".bak". Returns 0 or the system error.
-int replace(const QString& path, const QByteArray& bytes, bool keepBackup);
+// not empty) is first kept as path + ".bak". Returns 0 or the system error;
+// failedOpening, when given, tells a file that could not be opened for output
+// (or take its name) from one whose writing failed.
+int replace(const QString& path, const QByteArray& bytes, bool keepBackup, bool* failedOpening = nullptr);
 
 // Creates path with bytes only if no file of that name exists; EEXIST
 // otherwise. The file appears complete or not at all.

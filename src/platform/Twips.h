@@ -25,6 +25,15 @@ inline double fromPixels(int pixels)
     return std::round(pixels * 1440.0 / dpi());
 }
 
+// The twips to store for a measure now of pixels that was read as stored: the
+// stored number itself while it still gives those pixels, so a measure the
+// user did not change is written back as it was read (15 twips a pixel at 96
+// dots per inch would turn 7400 into 7395 otherwise).
+inline double fromPixels(int pixels, double stored)
+{
+    return toPixels(stored) == pixels ? stored : fromPixels(pixels);
+}
+
 } // namespace Twips
 
 #include <QFont>

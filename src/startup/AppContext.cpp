@@ -2,6 +2,7 @@
 
 #include "platform/FtpClient.h"
 #include "platform/GlobalHotKey.h"
+#include "platform/InputActivity.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
 
@@ -47,4 +48,13 @@ IFtpClient& AppContext::ftpClient()
         m_ftp = m_ownFtp.get();
     }
     return *m_ftp;
+}
+
+IInputActivity& AppContext::inputActivity()
+{
+    if (!m_activity) {
+        m_systemActivity = createInputActivity();
+        m_activity = m_systemActivity.get();
+    }
+    return *m_activity;
 }

@@ -13,6 +13,7 @@ class IClock;
 class IFileDialog;
 class IFtpClient;
 class IGlobalHotKey;
+class IInputActivity;
 class IMessageBox;
 class ITrayIcon;
 
@@ -70,6 +71,9 @@ public:
     // first asked for unless another was set first.
     IFtpClient& ftpClient();
     void setFtpClient(IFtpClient* client) { m_ftp = client; }
+    // Key and button use, for the inactivity watch; the same rule.
+    IInputActivity& inputActivity();
+    void setInputActivity(IInputActivity* activity) { m_activity = activity; }
 
 private:
     QString m_programFolder;
@@ -81,8 +85,10 @@ private:
     QString m_earliestSendTime = QStringLiteral("99999999999999");
     ITrayIcon* m_tray = nullptr;
     IGlobalHotKey* m_hotKey = nullptr;
+    IInputActivity* m_activity = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     IFtpClient* m_ftp = nullptr;
     std::unique_ptr<IFtpClient> m_ownFtp;
+    std::unique_ptr<IInputActivity> m_systemActivity;
 };

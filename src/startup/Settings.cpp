@@ -1,4 +1,5 @@
 #include "startup/Settings.h"
+#include "startup/SharedRoutines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,21 +132,6 @@ const Index& index()
 {
     static const Index i;
     return i;
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\0';
-}
-
-QString trimBlanks(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.mid(b, e - b);
 }
 
 // Decimal text to a whole number, rounding a fraction as the classic

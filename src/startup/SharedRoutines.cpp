@@ -45,3 +45,13 @@ void reportFileError(IMessageBox& box, const QString& procedure, const QString& 
     box.show({fileErrorText(procedure, path, kind, errorNumber), appTitle(), MsgIcon::None,
               MsgButtons::Ok, 0, false});
 }
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && text[b] == u' ')
+        ++b;
+    while (e > b && text[e - 1] == u' ')
+        --e;
+    return text.mid(b, e - b);
+}

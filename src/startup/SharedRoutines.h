@@ -21,6 +21,11 @@ QString SetTimeText(const IClock& clock);
 // 1-based position of the last occurrence of pattern in text, 999 when there is none.
 int LastPos(const QString& text, const QString& pattern);
 
+// The text without the half-width blanks (U+0020) at its ends. Typed names and
+// text settings are trimmed so; tabs and full-width spaces (U+3000) are part of
+// the text, since destinations such as "　外出　" are compared with board rows.
+QString trimBlanks(const QString& text);
+
 enum class FileErrorKind { Open, Write };
 
 // The one report of a shared or settings file that cannot be opened or written:

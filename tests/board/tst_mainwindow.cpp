@@ -577,6 +577,14 @@ class TestDemoOffice : public QObject
 {
     Q_OBJECT
 
+    static void startOffscreen(QProcess& program, const QString& exe)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(exe, {});
+    }
+
 private Q_SLOTS:
     void startAndCloseLogTheUserInAndOut()
     {
@@ -603,10 +611,7 @@ private Q_SLOTS:
             QCOMPARE(myLogin(b), QStringLiteral("0"));
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        program.setProcessEnvironment(env);
-        program.start(exe, {});
+        startOffscreen(program, exe);
         QVERIFY(program.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(myLogin(boards[0]) == QLatin1String("1") && myLogin(boards[1]) == QLatin1String("1"), 20000);
 
@@ -616,6 +621,32 @@ private Q_SLOTS:
         for (const QString& b : boards)
             QCOMPARE(myLogin(b), QStringLiteral("0"));
         QVERIFY(Fs::length(dir.filePath(QStringLiteral("Porlune.INI"))) == 13824);
+    }
+
+    // Started in a fresh program folder and ended with no user action, the
+    // program leaves its settings file byte for byte as its first start wrote
+    // it: no width or place drifts by rounding or by a style's minimum.
+    void freshFolderEndsWithTheSettingsFileItStartedWith()
+    {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath(QStringLiteral("Porlune"));
+        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), exe));
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString ini = dir.filePath(QStringLiteral("Porlune.INI"));
+
+        for (int round = 0; round < 2; ++round) {
+            QProcess program;
+            startOffscreen(program, exe);
+            QVERIFY(program.waitForStarted());
+            // The first start fills in every default; the folders come last.
+            QTRY_VERIFY_WITH_TIMEOUT(Fs::length(ini) == 13824 && Fs::isDir(dir.filePath(QStringLiteral("RCV"))), 20000);
+            QTest::qWait(1500); // the window is shown and settled
+            const QByteArray started = Fs::readBytes(ini);
+            program.terminate();
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(Fs::readBytes(ini), started);
+        }
     }
 };
 

@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTimer>
@@ -204,6 +206,23 @@ private Q_SLOTS:
         QCOMPARE(again.ctx().settings().text(26), QString());
     }
 
+    void typedTextsLoseOnlyHalfWidthBlanks()
+    {
+        SharedFolder shared;
+        TestUser u;
+        auto w = configuredMain(u, shared);
+        frmUser user(u.ctx(), *w);
+        control<QLineEdit>(&user, QStringLiteral("txtName"))->clear();
+        control<QLineEdit>(&user, QStringLiteral("txtNaisen"))->setText(QStringLiteral(" \u3000１０２\u3000 "));
+        control<QLineEdit>(&user, QStringLiteral("txtMail"))->setText(QStringLiteral("\ttaro@example.jp "));
+        click(&user, "cmdSettei");
+        QCOMPARE(user.result(), int(QDialog::Accepted));
+        TestUser again(u.folder());
+        again.loadSettings();
+        QCOMPARE(again.ctx().settings().text(27), QStringLiteral("\u3000１０２\u3000"));
+        QCOMPARE(again.ctx().settings().text(28), QStringLiteral("\ttaro@example.jp"));
+    }
+
     void passwordDialog()
     {
         SharedFolder shared;
@@ -244,6 +263,42 @@ private Q_SLOTS:
         QCOMPARE(u.box().shown().last().text, QStringLiteral("元のパスワードに正しいパスワードを入力してください"));
         QCOMPARE(u.box().shown().last().title, QStringLiteral("パスワードが違います"));
         QCOMPARE(pass.result(), int(QDialog::Rejected));
+    }
+
+    // Each box stands under its heading and the group name under "掲示板名".
+    void boardChoiceHeadings()
+    {
+        SharedFolder shared;
+        TestUser u;
+        auto w = configuredMain(u, shared);
+        frmKeijiban boards(u.ctx(), *w);
+        boards.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&boards));
+        auto indicator = [&](QCheckBox* box) {
+            QStyleOptionButton opt;
+            opt.initFrom(box);
+            const QRect r = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, box);
+            return QRect(box->mapTo(&boards, r.topLeft()), r.size());
+        };
+        auto caption = [&](QCheckBox* box) {
+            QStyleOptionButton opt;
+            opt.initFrom(box);
+            const QRect r = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, box);
+            return QRect(box->mapTo(&boards, r.topLeft()), r.size());
+        };
+        auto placed = [&](const char* name) {
+            QWidget* label = control<QLabel>(&boards, QString::fromLatin1(name));
+            return QRect(label->mapTo(&boards, QPoint(0, 0)), label->size());
+        };
+        for (int n : {1, 2}) {
+            auto* login = control<QCheckBox>(&boards, QStringLiteral("chkLogin%1").arg(n));
+            auto* read = control<QCheckBox>(&boards, QStringLiteral("chkRead%1").arg(n));
+            QVERIFY(qAbs(placed("lblLoginHeading").center().x() - indicator(login).center().x()) <= 2);
+            QVERIFY(qAbs(placed("lblReadHeading").center().x() - indicator(read).center().x()) <= 2);
+            QVERIFY(placed("lblNameHeading").left() >= indicator(login).right());
+            QVERIFY(qAbs(placed("lblNameHeading").left() - caption(login).left()) <= 4);
+            QVERIFY(placed("lblReadHeading").left() > caption(login).left());
+        }
     }
 
     void boardChoice()
@@ -376,6 +431,8 @@ private Q_SLOTS:
         const QString ftp = shared.dir.filePath(QStringLiteral("ftpset.txt"));
         u.dialogs().queuePath(ftp);
         click(&d, "cmdFTP");
+        // Asked with a dialog that takes a new name (an open dialog refuses one).
+        QCOMPARE(u.dialogs().asked().last().kind, QueuedFileDialog::Kind::ToUse);
         QVERIFY(Fs::isFile(ftp));
         QCOMPARE(Fs::length(ftp), 0);
         QCOMPARE(u.ctx().settings().text(81), ftp);
@@ -490,6 +547,15 @@ private Q_SLOTS:
                  QStringLiteral("(frmKobetsu_cmdWrite_Click") + ret + QStringLiteral(" open error! err code = ")
                      + QString::number(ELOOP));
         QCOMPARE(QFileInfo(ret).symLinkTarget(), QDir(u.folder()).filePath(QStringLiteral("return.ini")));
+
+        // A list whose file cannot be opened for output is an open error, not a
+        // write error (here a folder took the file's name after it was read).
+        tabs->setCurrentIndex(0);
+        QVERIFY(QFile::remove(where) && QDir().mkdir(where));
+        click(&d, "cmdWrite");
+        QCOMPARE(u.box().shown().last().text,
+                 QStringLiteral("(frmKobetsu_cmdWrite_Click") + where + QStringLiteral(" open error! err code = ")
+                     + QString::number(EISDIR));
     }
 };
 

@@ -224,6 +224,24 @@ void MessageFileTest::damagedFiles()
     }
 }
 
+// The text goes on to the end of the file: a last line without its line break
+// is whole, and an empty line (as an editor or another program may leave) is an
+// empty text line, neither of them damage.
+void MessageFileTest::lastLineWithoutLineBreakAndEmptyLines()
+{
+    QByteArray bytes = MessageFormat::encode(sample(QStringLiteral("本文\r\n二行目")), Scramble::seededKeys(5));
+    QVERIFY(bytes.endsWith("\r\n"));
+    bytes.chop(2);
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.insert(7, "\r"); // an empty line before the second text line
+    QTemporaryDir dir;
+    const QString path = Paths::join(dir.path(), QStringLiteral("Taro.1"));
+    QCOMPARE(Fs::writeBytes(path, lines.join('\n')), 0);
+    const MessageReadResult r = MessageFormat::read(path);
+    QVERIFY(r.intact());
+    QCOMPARE(r.message.textLines, (QStringList {QStringLiteral("本文"), QString(), QStringLiteral("二行目")}));
+}
+
 void MessageFileTest::missingFile()
 {
     QTemporaryDir dir;

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void damagedFiles_data();
     void damagedFiles();
     void missingFile();
+    void lastLineWithoutLineBreakAndEmptyLines();
     void addresseeNames_data();
     void addresseeNames();
 };

@@ -4,6 +4,8 @@
 #include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
 #include "messaging/MessageSender.h"
+#include "messaging/ScheduledMail.h"
+#include "platform/SharedFile.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "startup/SharedRoutines.h"
@@ -297,4 +299,127 @@ void MessageSenderTest::twoUsersMessageAndReceipt()
     QVERIFY(Fs::exists(Paths::join(
         hanako.path(MailNames::rcvFolder()), MailNames::rcvFileName(QStringLiteral("Taro"), id))));
     QCOMPARE(files(mail.path()), QStringList());
+}
+
+namespace {
+
+const QString kDue = QStringLiteral("20060614093000");
+const QString kDispatchedAt = QStringLiteral("2006/06/14 09:31:02");
+
+void scheduleFor(User& sender, const QString& sendTime, const QStringList& to, bool receipt, int id)
+{
+    MessageSender::Options o { kProcedure, MessageSender::Mode::Scheduled, sendTime, false };
+    QVERIFY(MessageSender(sender.ctx())
+                .send(message(MessageFile::addresseeLine(to), QStringLiteral("Taro"), receipt, id,
+                          QStringLiteral("予定の件")),
+                    to, o)
+                .allDelivered());
+}
+
+} // namespace
+
+void MessageSenderTest::scheduledDispatchSendsDueInNameOrder()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    ScheduledMail store = scheduledMailOf(taro.ctx());
+    QCOMPARE(store.next(), ScheduledMail::nothingWaiting());
+    scheduleFor(taro, QStringLiteral("20060614100000"), { QStringLiteral("Later") }, false, 0);
+    scheduleFor(taro, kDue, { QStringLiteral("Taro"), QStringLiteral("Hanako") }, true, 7);
+    QCOMPARE(store.next(), kDue);
+
+    const ScheduledMail::RunResult r = store.dispatchDue(QStringLiteral("20060614093102"), kDispatchedAt);
+    QVERIFY(r.ok());
+    QCOMPARE(r.delivered, 2);
+    QCOMPARE(files(mail.path()), (QStringList { "Hanako.001", "Taro.001" }));
+    QCOMPARE(files(taro.path(MailNames::timFolder())), QStringList { "20060614100000Later.001" });
+    QCOMPARE(store.next(), QStringLiteral("20060614100000"));
+    // The recipient sees the dispatch time; the receipt copy is made now, with the stored ID.
+    const QStringList got = plainLines(Paths::join(mail.path(), QStringLiteral("Hanako.001")));
+    QCOMPARE(got.value(2), kDispatchedAt);
+    QCOMPARE(got.value(5), QStringLiteral("7"));
+    QCOMPARE(got.value(6), QStringLiteral("予定の件"));
+    QCOMPARE(files(taro.path(MailNames::rcvFolder())), (QStringList { "RCVHanako.7", "RCVTaro.7" }));
+    QCOMPARE(plainLines(Paths::join(taro.path(MailNames::rcvFolder()), QStringLiteral("RCVTaro.7"))).value(2),
+        kDispatchedAt);
+
+    // Nothing more is due: a second run sends nothing.
+    QCOMPARE(store.dispatchDue(QStringLiteral("20060614093102"), kDispatchedAt).delivered, 0);
+    QCOMPARE(files(mail.path()).size(), 2);
+}
+
+// Where a killed run left the message; every case ends with exactly one drop.
+void MessageSenderTest::interruptedDispatchDeliversOnce_data()
+{
+    QTest::addColumn<bool>("journal");
+    QTest::addColumn<bool>("staged");
+    QTest::addColumn<bool>("marker");
+    QTest::addColumn<bool>("dropped");
+    QTest::newRow("renamed to journal") << true << false << false << false;
+    QTest::newRow("staging written, no marker") << true << true << false << false;
+    QTest::newRow("staging complete") << true << true << true << false;
+    QTest::newRow("dropped, journal not cleared") << true << false << true << true;
+}
+
+void MessageSenderTest::interruptedDispatchDeliversOnce()
+{
+    QFETCH(bool, journal);
+    QFETCH(bool, staged);
+    QFETCH(bool, marker);
+    QFETCH(bool, dropped);
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    scheduleFor(taro, kDue, { QStringLiteral("Hanako") }, false, 0);
+    const QString tim = taro.path(MailNames::timFolder());
+    const QString name = kDue + QStringLiteral("Hanako.001");
+    ScheduledMail store = scheduledMailOf(taro.ctx());
+    const QByteArray bytes = Fs::readBytes(Paths::join(tim, name));
+    if (journal)
+        QCOMPARE(Fs::rename(Paths::join(tim, name), Paths::join(tim, "~plj" + name)), 0);
+    const QString staging
+        = Paths::join(mail.path(), "~plwTaro_" + QString(name).replace(u'.', u'_') + ".tmp");
+    if (staged)
+        QCOMPARE(SharedFile::createNew(staging, marker ? bytes : bytes.left(bytes.size() / 2)), 0);
+    if (marker)
+        QCOMPARE(SharedFile::createNew(Paths::join(tim, "~pls" + name), {}), 0);
+    if (dropped)
+        QCOMPARE(SharedFile::createNew(Paths::join(mail.path(), "Hanako.001"), bytes), 0);
+    QCOMPARE(store.next(), kDue);
+
+    const ScheduledMail::RunResult r = store.dispatchDue(kDue, kDispatchedAt);
+    QVERIFY(r.ok());
+    QCOMPARE(files(mail.path()), QStringList { "Hanako.001" });
+    QCOMPARE(files(tim), QStringList());
+    QCOMPARE(store.next(), ScheduledMail::nothingWaiting());
+    if (!dropped && !marker) // rewritten whole from the journal, not from a half staging file
+        QCOMPARE(plainLines(Paths::join(mail.path(), "Hanako.001")).value(6), QStringLiteral("予定の件"));
+}
+
+void MessageSenderTest::dueCheckRunsWhenEarliestTimeComes()
+{
+    QTemporaryDir mail;
+    User taro(QStringLiteral("Taro"), mail.path());
+    TestUser* raw = taro.user.get();
+    scheduleFor(taro, kDue, { QStringLiteral("Hanako") }, false, 0);
+    taro.ctx().earliestSendTime() = TimerMail_Next(taro.ctx());
+    raw->clock().set(QDateTime(QDate(2006, 6, 14), QTime(9, 29, 59)));
+    QVERIFY(!TimerMail_Check(taro.ctx()));
+    QCOMPARE(files(mail.path()), QStringList());
+    raw->clock().set(QDateTime(QDate(2006, 6, 14), QTime(9, 30, 0)));
+    QVERIFY(TimerMail_Check(taro.ctx()));
+    QCOMPARE(files(mail.path()), QStringList { "Hanako.001" });
+    QCOMPARE(taro.ctx().earliestSendTime(), ScheduledMail::nothingWaiting());
+    QCOMPARE(plainLines(Paths::join(mail.path(), "Hanako.001")).value(2),
+        QStringLiteral("2006/06/14 09:30:00"));
+
+    // A mail place that is gone: reported, the message keeps waiting and the time stays due.
+    scheduleFor(taro, kDue, { QStringLiteral("Jiro") }, false, 0);
+    taro.ctx().earliestSendTime() = TimerMail_Next(taro.ctx());
+    taro.ctx().settings().setText(SettingNo::MailPlace, mail.path() + QStringLiteral("/gone"));
+    QVERIFY(TimerMail_Check(taro.ctx()));
+    QCOMPARE(raw->box().shown().size(), 1);
+    QCOMPARE(taro.ctx().earliestSendTime(), kDue);
+    taro.ctx().settings().setText(SettingNo::MailPlace, mail.path());
+    QVERIFY(TimerMail_Check(taro.ctx()));
+    QCOMPARE(files(mail.path()), (QStringList { "Hanako.001", "Jiro.001" }));
 }

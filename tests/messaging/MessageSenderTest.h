@@ -18,4 +18,8 @@ private Q_SLOTS:
     void unwritableMessageTmpDeliversNothing();
     void scheduledSendGoesToTim();
     void twoUsersMessageAndReceipt();
+    void scheduledDispatchSendsDueInNameOrder();
+    void interruptedDispatchDeliversOnce_data();
+    void interruptedDispatchDeliversOnce();
+    void dueCheckRunsWhenEarliestTimeComes();
 };

@@ -8,6 +8,7 @@
 #include "messaging/MessageFile.h"
 #include "messaging/MessageSender.h"
 #include "messaging/frmMailSend.h"
+#include "messaging/ScheduledMail.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/QuotedCsv.h"
@@ -572,6 +573,15 @@ private Q_SLOTS:
         QCOMPARE(r.message.mailId, QStringLiteral("12"));
         QVERIFY(Sjis::decode(me.logBytes()).contains(QStringLiteral("宛先：") + kSato + u',' + kNakamura + u','));
         QCOMPARE(me.storedSetting(44), 13);
+
+        // The due check of the main window's timer really sends them, each once.
+        QVERIFY(TimerMail_Check(me.ctx()));
+        QVERIFY(me.files(QStringLiteral("TIM")).isEmpty());
+        QCOMPARE(office.drops().size(), 2);
+        QCOMPARE(me.files(QStringLiteral("RCV")).size(), 2);
+        QCOMPARE(me.ctx().earliestSendTime(), QStringLiteral("99999999999999"));
+        QVERIFY(!TimerMail_Check(me.ctx()));
+        QCOMPARE(office.drops().size(), 2);
     }
 
     void readOnlyBoardBlocksTheSendUntilUnchecked()
@@ -887,6 +897,37 @@ private Q_SLOTS:
         QVERIFY(pollStopped);
         QVERIFY(main.Timer1.isActive());
         QVERIFY(me.box().shown().isEmpty());
+    }
+
+    // A box during the composing window's loading (here an unreadable template
+    // list) lets window messages run: the poll and the mail mark are already
+    // stopped then, so no message window opens over the loading.
+    void messageTimersStopBeforeTheComposingWindowLoads()
+    {
+        Office office;
+        Sender me(office);
+        frmMain main(me.ctx());
+        main.Form_Load();
+        QVERIFY(main.Timer1.isActive());
+        me.ctx().iniFile().store(39, QStringLiteral("1"));
+        main.resumeMessageTimers();
+        QVERIFY(main.Timer2.isActive());
+        Fs::makeDir(me.path(QStringLiteral("template.ini")));
+        int boxes = 0;
+        bool timersStopped = true;
+        me.box().onShow = [&](const MsgBoxRequest&) {
+            ++boxes;
+            timersStopped = timersStopped && !main.Timer1.isActive() && !main.Timer2.isActive();
+        };
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        control<QAction>(&main, QStringLiteral("mnuMassage"))->trigger();
+        me.box().onShow = nullptr;
+        QCOMPARE(boxes, 1);
+        QVERIFY(timersStopped);
+        QVERIFY(main.Timer1.isActive() && main.Timer2.isActive()); // started again after closing
     }
 };
 

@@ -161,6 +161,7 @@ private Q_SLOTS:
         stray.sender = QStringLiteral("Taro");
         stray.sentAt = QStringLiteral("2006/06/14 09:10:00");
         stray.setText(QStringLiteral("ジロー宛"));
+        stray.receipt = QStringLiteral("1");
         QCOMPARE(Fs::writeBytes(QDir(mail.path()).filePath(QStringLiteral("Hanako.002")), MessageFormat::encode(stray)), 0);
 
         b.main->Timer1_Shori();
@@ -177,6 +178,12 @@ private Q_SLOTS:
         const MessageLog::ParseResult log = MessageLog::parse(Fs::readBytes(b.user.ctx().settings().text(32)));
         QCOMPARE(log.records.size(), 1);
         QCOMPARE(log.records.text(0), QStringLiteral("\r\nこのメッセージは読めません\r\n\r\n"));
+        // Its receipt quotes that one line: the text has no line break after it.
+        const QStringList receipts = Fs::list(mail.path(), QStringLiteral("Taro.*"));
+        QCOMPARE(receipts.size(), 1);
+        QCOMPARE(MessageFormat::read(QDir(mail.path()).filePath(receipts[0])).message.textLines,
+                 QStringList({QStringLiteral("<<これは受信確認のメッセージです>>"), QString(),
+                              QStringLiteral(">このメッセージは読めません")}));
     }
 
     void messagesOpenAtExitComeBackAtTheNextStart()

@@ -164,6 +164,8 @@ private Q_SLOTS:
         QTest::newRow("inactivity minutes") << 104 << QStringLiteral("12") << QStringLiteral("720");
         QTest::newRow("mail place keeps blanks") << 29 << QStringLiteral(" //srv/mail ") << QStringLiteral(" //srv/mail ");
         QTest::newRow("text trimmed") << 58 << QStringLiteral(" 外出 ") << QStringLiteral("外出");
+        QTest::newRow("full-width spaces kept") << 58 << QStringLiteral("\u3000外出\u3000") << QStringLiteral("\u3000外出\u3000");
+        QTest::newRow("only half-width blanks trimmed") << 108 << QStringLiteral("  \u3000未定\t ") << QStringLiteral("\u3000未定\t");
         QTest::newRow("empty text") << 60 << QString() << QString();
         QTest::newRow("negative colour") << 70 << QStringLiteral("-2147483640") << QStringLiteral("-2147483640");
         QTest::newRow("real") << 74 << QStringLiteral("10.5") << QStringLiteral("10.5");

@@ -12,6 +12,7 @@ class QueuedFileDialog final : public IFileDialog
 public:
     QString openFileName(QWidget*, const QString& title, const QString& dir, const QString& filter) override;
     QString saveFileName(QWidget*, const QString& title, const QString& dir, const QString& filter) override;
+    QString fileNameToUse(QWidget*, const QString& title, const QString& dir, const QString& filter) override;
     QString existingDirectory(QWidget*, const QString& title, const QString& dir) override;
     std::optional<QColor> color(QWidget*, const QColor& initial) override;
     std::optional<QFont> font(QWidget*, const QFont& initial) override;
@@ -20,7 +21,9 @@ public:
     void queueColor(const QColor& c) { m_colors.enqueue(c); }
     void queueFont(const QFont& f) { m_fonts.enqueue(f); }
 
+    enum class Kind { Open, Save, ToUse, Folder };
     struct Asked {
+        Kind kind;
         QString title;
         QString dir;
         QString filter;
@@ -28,7 +31,7 @@ public:
     const QList<Asked>& asked() const { return m_asked; }
 
 private:
-    QString nextPath(const QString& title, const QString& dir, const QString& filter);
+    QString nextPath(Kind kind, const QString& title, const QString& dir, const QString& filter);
     QQueue<QString> m_paths;
     QQueue<QColor> m_colors;
     QQueue<QFont> m_fonts;

@@ -3,6 +3,8 @@
 MsgResult RecordingMessageBox::show(const MsgBoxRequest& request)
 {
     m_shown.append(request);
+    if (onShow)
+        onShow(request);
     return m_answers.isEmpty() ? defaultAnswer(request) : m_answers.dequeue();
 }
 

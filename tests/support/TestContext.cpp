@@ -11,6 +11,7 @@ TestUser::TestUser(const QString& programFolder)
     m_ctx = std::make_unique<AppContext>(m_folder, Services {m_box, m_dialogs, m_clock});
     m_ctx->setTrayIcon(&m_tray);
     m_ctx->setHotKey(&m_hotKey);
+    m_ctx->setInputActivity(&m_activity);
 }
 
 void TestUser::loadSettings()

@@ -2,6 +2,7 @@
 
 #include "startup/AppContext.h"
 #include "support/FakeHotKey.h"
+#include "support/FakeInputActivity.h"
 #include "support/FixedClock.h"
 #include "support/QueuedFileDialog.h"
 #include "support/RecordingMessageBox.h"
@@ -26,6 +27,7 @@ public:
     FixedClock& clock() { return m_clock; }
     RecordingTrayIcon& tray() { return m_tray; }
     FakeHotKey& hotKey() { return m_hotKey; }
+    FakeInputActivity& activity() { return m_activity; }
 
     // Loads the settings file as start-up does.
     void loadSettings();
@@ -38,5 +40,6 @@ private:
     FixedClock m_clock;
     RecordingTrayIcon m_tray;
     FakeHotKey m_hotKey;
+    FakeInputActivity m_activity;
     std::unique_ptr<AppContext> m_ctx;
 };

@@ -6,6 +6,7 @@
 //   porlune-boarddriver write --board P --name a --cycles N
 //   porlune-boarddriver read  --board P --names a,b,c --rows R --stop-file S [--pause-ms 10]
 //   porlune-boarddriver hold  --board P          (takes the board's claim and sleeps)
+//   porlune-boarddriver edit  --board P --cycles N [--pause-ms 10]
 //   porlune-boarddriver claim --lock L --marker M --rounds N [--hold-ms 5]
 //                             [--stale-ms 8000] [--abandon-every K]
 //
@@ -19,11 +20,15 @@
 // two processes that both believe they hold the claim meet there and count an
 // overlap. With --abandon-every K every K-th claim is left behind as by a copy
 // that crashed while holding it; the others must break it and carry on.
+// edit acts as the board file editor: N times it opens the board, waits
+// pause-ms as an administrator would, reverses the row order and saves; the
+// writers' checks tell whether a save lost any of their updates.
 // Each mode ends with one line "RESULT key=value ..." on stdout; exit status 0
 // when nothing was wrong.
 
 #include "board/BoardAccess.h"
 #include "board/BoardFile.h"
+#include "editors/BoardEditSave.h"
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOps.h"
@@ -64,6 +69,7 @@ class NoFileDialog final : public IFileDialog
 public:
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QColor> color(QWidget*, const QColor&) override { return std::nullopt; }
     std::optional<QFont> font(QWidget*, const QFont&) override { return std::nullopt; }
@@ -143,6 +149,36 @@ int runWrite(const QString& board, const QString& name, int cycles)
                .arg(slowest)
                .arg(copy.box.count));
     return failed || lost || notFound || copy.box.count ? 1 : 0;
+}
+
+int runEdit(const QString& board, int saves, int pauseMs)
+{
+    Copy copy;
+    int failed = 0;
+    qint64 slowest = 0;
+    QElapsedTimer total;
+    total.start();
+    for (int i = 0; i < saves; ++i) {
+        QList<BoardRow> rows = BoardFile::parse(BoardFile::read(board).bytes).rows;
+        QStringList origins;
+        for (const BoardRow& r : rows)
+            origins << r.name;
+        std::reverse(rows.begin(), rows.end());
+        std::reverse(origins.begin(), origins.end());
+        QThread::msleep(ulong(pauseMs));
+        QElapsedTimer t;
+        t.start();
+        if (saveEditedBoard(copy.ctx, board, rows, origins) != CycleResult::Written)
+            ++failed;
+        slowest = std::max(slowest, t.elapsed());
+    }
+    result(QStringLiteral("editor saves=%1 failed=%2 totalms=%3 slowestms=%4 boxes=%5")
+               .arg(saves)
+               .arg(failed)
+               .arg(total.elapsed())
+               .arg(slowest)
+               .arg(copy.box.count));
+    return failed || copy.box.count ? 1 : 0;
 }
 
 int runRead(const QString& board, const QStringList& names, int expectedRows, const QString& stopFile, int pauseMs)
@@ -303,6 +339,8 @@ int main(int argc, char** argv)
                        p.value(QStringLiteral("pause-ms")).toInt());
     if (mode == QLatin1String("hold"))
         return runHold(board);
+    if (mode == QLatin1String("edit"))
+        return runEdit(board, p.value(QStringLiteral("cycles")).toInt(), p.value(QStringLiteral("pause-ms")).toInt());
     std::fprintf(stderr, "unknown mode %s\n", qPrintable(mode));
     return 2;
 }

@@ -10,6 +10,7 @@
 // run did what it should.
 
 #include "StressMessage.h"
+#include "ToolServices.h"
 #include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
 #include "messaging/MessageSender.h"
@@ -30,34 +31,6 @@
 #include <cstdio>
 
 namespace {
-
-class ConsoleMessageBox final : public IMessageBox
-{
-public:
-    MsgResult show(const MsgBoxRequest& r) override
-    {
-        std::fprintf(stderr, "[%s] %s\n", qPrintable(r.title), qPrintable(r.text));
-        ++shown;
-        return defaultAnswer(r);
-    }
-    int shown = 0;
-};
-
-class NoFileDialog final : public IFileDialog
-{
-public:
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QColor> color(QWidget*, const QColor&) override { return std::nullopt; }
-    std::optional<QFont> font(QWidget*, const QFont&) override { return std::nullopt; }
-};
 
 struct Copy
 {
