@@ -16,6 +16,7 @@
 #include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKeijiban.h"
+#include "dialogs/frmKSettei.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
 #include "messaging/frmMailSend.h"
@@ -310,7 +311,8 @@ void frmMain::buildMenus()
     settings->setObjectName(QStringLiteral("mnuSettei"));
     connect(addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser"), &QAction::triggered, this,
             [this] { openDialog<frmUser>(); });
-    addItem(settings, QStringLiteral("基本設定"), "mnuBasic", false);
+    connect(addItem(settings, QStringLiteral("基本設定"), "mnuBasic"), &QAction::triggered, this,
+            [this] { openDialog<frmKSettei>(); });
     connect(addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel"), &QAction::triggered, this,
             [this] { openDialog<frmKeijiban>(); });
     connect(addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu"), &QAction::triggered, this,
@@ -444,8 +446,7 @@ void frmMain::Form_Load()
 
     // 15.
     restartTimers();
-    s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
-    s.intValue(82) > 0 ? Timer5.start() : Timer5.stop();
+    generalTimersChanged();
     s.intValue(104) > 0 ? Timer6.start() : Timer6.stop();
 
     // 16.
@@ -609,6 +610,13 @@ void frmMain::mnuAutoInput_Click()
 void frmMain::absenceWatchChanged()
 {
     m_ctx.settings().intValue(SettingNo::InactivityTime) > 0 ? Timer6.start() : Timer6.stop();
+}
+
+void frmMain::generalTimersChanged()
+{
+    const Settings& s = m_ctx.settings();
+    s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
+    s.intValue(SettingNo::FtpInterval) > 0 ? Timer5.start() : Timer5.stop();
 }
 
 bool frmMain::sharedWorkUnderWay() const

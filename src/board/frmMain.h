@@ -87,6 +87,8 @@ public:
     void reloadReturns() override;
     // Timer6 on or off by setting 104.
     void absenceWatchChanged() override;
+    // Timer4 and Timer5 on or off by settings 41 and 82.
+    void generalTimersChanged() override;
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
