@@ -1,8 +1,10 @@
 // FTP transfers against a real FTP server (pyftpdlib) on a loopback address of
 // the test's own, port 21, and the synchronisation run over the FTP list.
+#include "board/frmMain.h"
 #include "ftp/FtpSync.h"
 #include "platform/FileOps.h"
 #include "platform/FtpClient.h"
+#include "support/TestContext.h"
 #include "support/TestMain.h"
 
 #include <QElapsedTimer>
@@ -131,6 +133,28 @@ QList<FtpSync::Outcome> runOnce(FtpSync& sync, const FtpListTable& table)
     QObject::disconnect(&sync, &FtpSync::entryDone, &sync, nullptr);
     return outcomes;
 }
+
+// The real client, counting the transfers asked of it.
+class CountingClient final : public IFtpClient
+{
+public:
+    FtpResult get(const QString& hostSpec, const QString& user, const QString& password, const QString& remotePath,
+                  const std::atomic_bool* abort) override
+    {
+        ++calls;
+        return m_real.get(hostSpec, user, password, remotePath, abort);
+    }
+    FtpResult put(const QString& hostSpec, const QString& user, const QString& password, const QString& remotePath,
+                  const QByteArray& bytes, const std::atomic_bool* abort) override
+    {
+        ++calls;
+        return m_real.put(hostSpec, user, password, remotePath, bytes, abort);
+    }
+    std::atomic_int calls {0};
+
+private:
+    CurlFtpClient m_real {{}};
+};
 
 } // namespace
 
@@ -406,6 +430,62 @@ private Q_SLOTS:
     }
 };
 
-PORLUNE_TEST_MAIN(TestFtpClient, TestFtpSync)
+// Timer5 of the loaded main window, ticked by hand, against the real server.
+class TestFtpTimer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    // Setting 82 at 0: the timer stays off and nothing connects. At 1 minute:
+    // the first run comes with the first tick after load, the next 61 ticks
+    // later; each run uploads the board.
+    void runsByTheTick_data()
+    {
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QList<int>>("runTicks");
+        QTest::newRow("off") << 0 << QList<int> {};
+        QTest::newRow("one minute") << 1 << QList<int> {1, 62};
+    }
+    void runsByTheTick()
+    {
+        QFETCH(int, minutes);
+        QFETCH(QList<int>, runTicks);
+        START_SERVER(server);
+        TestUser u;
+        CountingClient client;
+        u.ctx().setFtpClient(&client);
+        u.loadSettings();
+        u.ctx().iniFile().store(SettingNo::FtpInterval, QString::number(minutes));
+        const QString board = QDir(u.folder()).filePath(QStringLiteral("up.iki"));
+        writeFile(board, "\"1\",\"tick\"\r\n");
+        u.ctx().ftpList()[0] = entry(0, server.address(), QStringLiteral("/up.iki"), board);
+
+        frmMain w(u.ctx());
+        w.Form_Load();
+        QCOMPARE(w.Timer5.isActive(), minutes > 0);
+        QList<int> ran;
+        if (w.Timer5.isActive()) {
+            w.Timer5.stop(); // ticked by hand from here
+            for (int tick = 1; tick <= 62; ++tick) {
+                w.Timer5_Timer();
+                if (w.ftpSync() && w.ftpSync()->isRunning()) {
+                    ran.append(tick);
+                    QSignalSpy finished(w.ftpSync(), &FtpSync::runFinished);
+                    QVERIFY(finished.wait(30000));
+                }
+            }
+        } else {
+            QTest::qWait(1500); // a second's tick would have come
+        }
+        QCOMPARE(ran, runTicks);
+        QCOMPARE(client.calls.load(), int(runTicks.size()));
+        QCOMPARE(Fs::exists(server.file(QStringLiteral("up.iki"))), !runTicks.isEmpty());
+        w.unload();
+    }
+};
+
+PORLUNE_TEST_MAIN(TestFtpClient, TestFtpSync, TestFtpTimer)
 
 #include "tst_ftp.moc"
