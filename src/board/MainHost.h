@@ -30,6 +30,9 @@ public:
     virtual void reloadReturns() = 0;
     // Starts or stops the inactivity watch by setting 104, just saved.
     virtual void absenceWatchChanged() = 0;
+    // Starts or stops the board refresh and the FTP timers by settings 41 and
+    // 82, just saved; their tick counters run on.
+    virtual void generalTimersChanged() = 0;
 
 protected:
     MainHost() = default;

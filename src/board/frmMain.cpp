@@ -13,11 +13,13 @@
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
+#include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKFEdit.h"
 #include "dialogs/frmKLEdit.h"
 #include "dialogs/frmKeijiban.h"
 #include "ftp/frmFTPEdit.h"
+#include "dialogs/frmKSettei.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
 #include "messaging/frmMailSend.h"
@@ -316,7 +318,8 @@ void frmMain::buildMenus()
     settings->setObjectName(QStringLiteral("mnuSettei"));
     connect(addItem(settings, QStringLiteral("ユーザ情報"), "mnuUser"), &QAction::triggered, this,
             [this] { openDialog<frmUser>(); });
-    addItem(settings, QStringLiteral("基本設定"), "mnuBasic", false);
+    connect(addItem(settings, QStringLiteral("基本設定"), "mnuBasic"), &QAction::triggered, this,
+            [this] { openDialog<frmKSettei>(); });
     connect(addItem(settings, QStringLiteral("掲示板の選択"), "mnuBanSel"), &QAction::triggered, this,
             [this] { openDialog<frmKeijiban>(); });
     connect(addItem(settings, QStringLiteral("個別入力"), "mnuKobetsu"), &QAction::triggered, this,
@@ -453,8 +456,7 @@ void frmMain::Form_Load()
 
     // 15.
     restartTimers();
-    s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
-    s.intValue(82) > 0 ? Timer5.start() : Timer5.stop();
+    generalTimersChanged();
     s.intValue(104) > 0 ? Timer6.start() : Timer6.stop();
 
     // 16.
@@ -618,6 +620,13 @@ void frmMain::mnuAutoInput_Click()
 void frmMain::absenceWatchChanged()
 {
     m_ctx.settings().intValue(SettingNo::InactivityTime) > 0 ? Timer6.start() : Timer6.stop();
+}
+
+void frmMain::generalTimersChanged()
+{
+    const Settings& s = m_ctx.settings();
+    s.intValue(41) > 0 ? Timer4.start() : Timer4.stop();
+    s.intValue(SettingNo::FtpInterval) > 0 ? Timer5.start() : Timer5.stop();
 }
 
 bool frmMain::sharedWorkUnderWay() const
@@ -907,8 +916,17 @@ void frmMain::Timer5_Timer()
 {
     if (sharedWorkUnderWay())
         return;
-    if (++m_timer5Count > m_ctx.settings().intValue(82))
+    if (++m_timer5Count > m_ctx.settings().intValue(82)) {
         m_timer5Count = 0;
+        FtpList_Sync();
+    }
+}
+
+void frmMain::FtpList_Sync()
+{
+    if (!m_ftpSync)
+        m_ftpSync = std::make_unique<FtpSync>(m_ctx.ftpClient());
+    m_ftpSync->FtpList_Sync(m_ctx.ftpList());
 }
 
 void frmMain::Timer6_Timer()
@@ -1166,6 +1184,9 @@ void frmMain::unload()
     m_unloaded = true;
     for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
         t->stop();
+    // The transfer under way gives up; a board half fetched is never applied.
+    if (m_ftpSync)
+        m_ftpSync->stop();
     // 1. every other window of the program; open messages stay in "TMP" and
     // are shown again at the next start.
     for (frmMessage* w : messageWindows())

@@ -10,6 +10,9 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
+
+class FtpSync;
 
 class AppContext;
 class frmIcon;
@@ -61,6 +64,9 @@ public:
     void Timer4_Timer();
     void Timer5_Timer();
     void Timer6_Timer();
+    // One synchronisation run over the FTP list, unless one is still going.
+    void FtpList_Sync();
+    FtpSync* ftpSync() const { return m_ftpSync.get(); }
 
     // Every dialog opened from this window stops Timer1 and Timer2 while it is
     // open and starts them again by their settings when it closes.
@@ -96,6 +102,8 @@ public:
     void reloadReturns() override;
     // Timer6 on or off by setting 104.
     void absenceWatchChanged() override;
+    // Timer4 and Timer5 on or off by settings 41 and 82.
+    void generalTimersChanged() override;
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
@@ -197,6 +205,8 @@ private:
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     int m_timer5Count = 30000;
+    std::unique_ptr<FtpSync> m_ftpSync; // the FTP run (its worker), made at the first run
+    int m_timer6Count = 0;
     AbsenceWatch m_absence;
     // The list item of the grid row right-clicked last; -1: the header.
     int m_rightClickItem = -1;

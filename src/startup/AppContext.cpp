@@ -1,5 +1,6 @@
 #include "startup/AppContext.h"
 
+#include "platform/FtpClient.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/InputActivity.h"
 #include "platform/Paths.h"
@@ -36,6 +37,17 @@ IGlobalHotKey& AppContext::hotKey()
         m_hotKey = m_systemHotKey.get();
     }
     return *m_hotKey;
+}
+
+IFtpClient& AppContext::ftpClient()
+{
+    if (!m_ftp) {
+        CurlFtpClient::Options options;
+        options.logPath = programPath(QStringLiteral("ftplog.txt"));
+        m_ownFtp = std::make_unique<CurlFtpClient>(options);
+        m_ftp = m_ownFtp.get();
+    }
+    return *m_ftp;
 }
 
 IInputActivity& AppContext::inputActivity()

@@ -12,6 +12,7 @@
 
 class IClock;
 class IFileDialog;
+class IFtpClient;
 class IGlobalHotKey;
 class IInputActivity;
 class IMessageBox;
@@ -70,6 +71,10 @@ public:
     IGlobalHotKey& hotKey();
     void setTrayIcon(ITrayIcon* tray) { m_tray = tray; }
     void setHotKey(IGlobalHotKey* hotKey) { m_hotKey = hotKey; }
+    // The FTP client, logging to "ftplog.txt" in the program folder; made when
+    // first asked for unless another was set first.
+    IFtpClient& ftpClient();
+    void setFtpClient(IFtpClient* client) { m_ftp = client; }
     // Key and button use, for the inactivity watch; the same rule.
     IInputActivity& inputActivity();
     void setInputActivity(IInputActivity* activity) { m_activity = activity; }
@@ -88,5 +93,7 @@ private:
     IInputActivity* m_activity = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
+    IFtpClient* m_ftp = nullptr;
+    std::unique_ptr<IFtpClient> m_ownFtp;
     std::unique_ptr<IInputActivity> m_systemActivity;
 };
