@@ -30,6 +30,11 @@ public:
     virtual void reloadReturns() = 0;
     // Starts or stops the inactivity watch by setting 104, just saved.
     virtual void absenceWatchChanged() = 0;
+    // The message settings (37 to 40, 51) were just saved: the timers follow at
+    // once, and an indicator turned off goes away now.
+    virtual void messageSettingsChanged() = 0;
+    // While held, no scheduled message is dispatched (a list of them is open).
+    virtual void holdScheduledDispatch(bool hold) = 0;
 
 protected:
     MainHost() = default;

@@ -81,6 +81,9 @@ public:
     void reloadReturns() override;
     // Timer6 on or off by setting 104.
     void absenceWatchChanged() override;
+    void messageSettingsChanged() override;
+    void holdScheduledDispatch(bool hold) override;
+    bool scheduledDispatchHeld() const { return m_dispatchHeld; }
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
@@ -179,6 +182,7 @@ private:
     int m_groupSwitches = 0; // group switches under way (their waits let ticks run)
     int m_timer1Count = 0;
     int m_timer4Count = 0;
+    bool m_dispatchHeld = false; // the list of waiting messages is open
     int m_timer5Count = 30000;
     AbsenceWatch m_absence;
     // The list item of the grid row right-clicked last; -1: the header.

@@ -40,8 +40,16 @@ ScheduledMail::ScheduledMail(QString timFolder, QString rcvFolder, QString mailP
 
 bool ScheduledMail::isScheduledName(const QString& fileName)
 {
-    return fileName.size() > 15 && allDigits(QStringView(fileName).left(14))
-        && fileName.indexOf(u'.', 15) > 14 && !fileName.endsWith(QStringLiteral("tmp"));
+    // 14 digits, a name a file name can carry, ".", three digits: anything else
+    // in "TIM" (a working file, a stray copy) is never taken for a message.
+    if (fileName.size() < 19 || !allDigits(QStringView(fileName).left(14)))
+        return false;
+    const qsizetype dot = fileName.indexOf(u'.', 14);
+    if (dot < 15 || fileName.size() - dot != 4)
+        return false;
+    const QStringView number = QStringView(fileName).mid(dot + 1);
+    return allDigits(number) && number != u"000"
+        && MailNames::isUsableName(fileName.mid(14, dot - 14));
 }
 
 QString ScheduledMail::addresseeOf(const QString& fileName)

@@ -3,7 +3,8 @@
 #include "board/BoardAccess.h"
 #include "messaging/ComposeSend.h"
 #include "messaging/MailtoLink.h"
-#include "messaging/TemplateList.h"
+#include "messaging/MessageWindowParts.h"
+#include "messaging/frmTimeSet.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/HelpViewer.h"
@@ -126,7 +127,6 @@ void frmMailSend::buildControls()
     lblHM->setObjectName(QStringLiteral("lblHM"));
     cmdTime = button(QStringLiteral("時刻設定"), "cmdTime");
     cmdTime->setParent(timerFrame);
-    cmdTime->setEnabled(false); // the send-time dialog is not part of the program yet
     auto* timerLayout = new QGridLayout(timerFrame);
     timerLayout->addWidget(optTimer[0], 0, 0);
     timerLayout->addWidget(optTimer[1], 0, 1);
@@ -189,6 +189,7 @@ void frmMailSend::buildControls()
             if (on)
                 optTimer_Click(k);
         });
+    connect(cmdTime, &QPushButton::clicked, this, &frmMailSend::cmdTime_Click);
     connect(cmdSend, &QPushButton::clicked, this, &frmMailSend::cmdSend_Click);
     connect(cmdMail, &QPushButton::clicked, this, &frmMailSend::cmdMail_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -270,15 +271,7 @@ void frmMailSend::Form_Load()
 
 void frmMailSend::loadTemplates()
 {
-    const QString path = m_ctx.programPath(TemplateList::fileName());
-    QStringList templates;
-    if (const int err = TemplateList::load(path, &templates)) {
-        // The window still opens, only without templates.
-        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmMailSend_Form_Load)"), path, FileErrorKind::Open, err);
-        return;
-    }
-    cboTeikei->addItems(templates);
-    cboTeikei->setCurrentIndex(-1);
+    MessageWindowParts::loadTemplates(m_ctx, cboTeikei, QStringLiteral("(frmMailSend_Form_Load)"));
 }
 
 void frmMailSend::done(int result)
@@ -378,21 +371,12 @@ void frmMailSend::rebuildAddresseeLine()
 
 void frmMailSend::cboTeikei_Click()
 {
-    if (cboTeikei->currentIndex() < 0)
-        return;
-    const QString text = cboTeikei->currentText();
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-    txtMemo->paste();
-    txtMemo->setFocus();
+    MessageWindowParts::insertTemplate(cboTeikei, txtMemo);
 }
 
 void frmMailSend::chkReceive_Click()
 {
-    setTextColour(chkReceive, chkReceive->isChecked()
-                                  ? kRed
-                                  : QApplication::palette(chkReceive).color(QPalette::ButtonText));
+    MessageWindowParts::colourReceiptBox(chkReceive);
 }
 
 void frmMailSend::optTimer_Click(int index)
@@ -402,6 +386,15 @@ void frmMailSend::optTimer_Click(int index)
     setTextColour(lblYMD, on ? kRed : kBlack);
     setTextColour(lblHM, on ? kRed : kBlack);
     setTextColour(optTimer[1], on ? kBlack : kRed);
+}
+
+void frmMailSend::cmdTime_Click()
+{
+    frmTimeSet dialog(m_ctx, this, lblYMD->text(), lblHM->text());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    lblYMD->setText(dialog.date());
+    lblHM->setText(dialog.time());
 }
 
 void frmMailSend::cmdSend_Click()
