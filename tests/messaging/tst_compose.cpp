@@ -240,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(control<QLabel>(w.get(), QStringLiteral("lblYMD"))->text(), QStringLiteral("2006/06/14"));
         QCOMPARE(control<QLabel>(w.get(), QStringLiteral("lblHM"))->text(), QStringLiteral("09:05:07"));
         QVERIFY(control<QRadioButton>(w.get(), QStringLiteral("optTimer1"))->isChecked());
-        QVERIFY(!control<QPushButton>(w.get(), QStringLiteral("cmdTime"))->isEnabled());
+        QVERIFY(control<QPushButton>(w.get(), QStringLiteral("cmdTime"))->isEnabled());
         QCOMPARE(atesaki(w.get()), QStringLiteral("宛先："));
         QVERIFY(me.box().shown().isEmpty());
         Fs::setReadOnly(office.board2, false);
