@@ -9,8 +9,25 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace MessageWindowParts {
+
+QPushButton* button(QWidget* parent, const QString& caption, const char* name)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QCheckBox* check(QWidget* parent, const QString& caption, const char* name)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QString::fromLatin1(name));
+    return c;
+}
 
 void loadTemplates(AppContext& ctx, QComboBox* cboTeikei, const QString& procedure)
 {

@@ -2,6 +2,7 @@
 
 #include "board/MainHost.h"
 #include "messaging/MessageSettings.h"
+#include "messaging/MessageWindowParts.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
 
@@ -23,27 +24,16 @@ frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
     setWindowTitle(QStringLiteral("メッセージ設定"));
     setModal(true);
 
-    auto check = [this](const QString& caption, const char* name) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        return c;
-    };
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
     txtReTime = new QLineEdit(this);
     txtReTime->setObjectName(QStringLiteral("txtReTime"));
     txtReTime->setMaximumWidth(80);
-    chkZorder = check(QStringLiteral("ﾒｯｾｰｼﾞを常に前面に表示"), "chkZorder");
-    chkZOrder2 = check(QStringLiteral("ﾒｯｾｰｼﾞを受信したら前面に表示"), "chkZOrder2");
-    chkIcon = check(QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾏｳｽｶｰｿﾙの横にﾒｰﾙﾏｰｸを表示"), "chkIcon");
-    chkTray = check(QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾀｽｸﾄﾚｲのｱｲｺﾝを点滅させる"), "chkTray");
-    cmdOk = button(QStringLiteral("OK"), "cmdOk");
-    cmdCancel = button(QStringLiteral("CANCEL"), "cmdCancel");
-    cmdHelp = button(QStringLiteral("ヘルプ"), "cmdHelp");
+    chkZorder = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞを常に前面に表示"), "chkZorder");
+    chkZOrder2 = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞを受信したら前面に表示"), "chkZOrder2");
+    chkIcon = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾏｳｽｶｰｿﾙの横にﾒｰﾙﾏｰｸを表示"), "chkIcon");
+    chkTray = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾀｽｸﾄﾚｲのｱｲｺﾝを点滅させる"), "chkTray");
+    cmdOk = MessageWindowParts::button(this, QStringLiteral("OK"), "cmdOk");
+    cmdCancel = MessageWindowParts::button(this, QStringLiteral("CANCEL"), "cmdCancel");
+    cmdHelp = MessageWindowParts::button(this, QStringLiteral("ヘルプ"), "cmdHelp");
 
     auto* interval = new QGroupBox(QStringLiteral("メッセージをチェックする間隔"), this);
     auto* iv = new QVBoxLayout(interval);

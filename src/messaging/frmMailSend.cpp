@@ -71,19 +71,6 @@ frmMailSend::frmMailSend(AppContext& ctx, QWidget* parent, Origin origin)
 
 void frmMailSend::buildControls()
 {
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        // Enter in a text box must never send.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    auto check = [this](const QString& caption, const char* name) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        return c;
-    };
 
     cboGroup = new QComboBox(this);
     cboGroup->setObjectName(QStringLiteral("cboGroup"));
@@ -100,8 +87,8 @@ void frmMailSend::buildControls()
             lstName_ItemCheck(k, list->row(item));
         });
     }
-    chkAll = check(QStringLiteral("全員"), "chkAll");
-    chkLogAll = check(QStringLiteral("ﾛｸﾞｲﾝ全員"), "chkLogAll");
+    chkAll = MessageWindowParts::check(this, QStringLiteral("全員"), "chkAll");
+    chkLogAll = MessageWindowParts::check(this, QStringLiteral("ﾛｸﾞｲﾝ全員"), "chkLogAll");
 
     txtAtesaki = new QLineEdit(this);
     txtAtesaki->setObjectName(QStringLiteral("txtAtesaki"));
@@ -111,9 +98,9 @@ void frmMailSend::buildControls()
     cboTeikei = new QComboBox(this);
     cboTeikei->setObjectName(QStringLiteral("cboTeikei"));
 
-    chkHide = check(QStringLiteral("封書"), "chkHide");
-    chkReceive = check(QStringLiteral("受信確認"), "chkReceive");
-    chkLog = check(QStringLiteral("ﾛｸﾞ保存"), "chkLog");
+    chkHide = MessageWindowParts::check(this, QStringLiteral("封書"), "chkHide");
+    chkReceive = MessageWindowParts::check(this, QStringLiteral("受信確認"), "chkReceive");
+    chkLog = MessageWindowParts::check(this, QStringLiteral("ﾛｸﾞ保存"), "chkLog");
 
     auto* timerFrame = new QGroupBox(QStringLiteral("タイマー"), this);
     timerFrame->setObjectName(QStringLiteral("fraTimer"));
@@ -125,7 +112,7 @@ void frmMailSend::buildControls()
     lblYMD->setObjectName(QStringLiteral("lblYMD"));
     lblHM = new QLabel(timerFrame);
     lblHM->setObjectName(QStringLiteral("lblHM"));
-    cmdTime = button(QStringLiteral("時刻設定"), "cmdTime");
+    cmdTime = MessageWindowParts::button(this, QStringLiteral("時刻設定"), "cmdTime");
     cmdTime->setParent(timerFrame);
     auto* timerLayout = new QGridLayout(timerFrame);
     timerLayout->addWidget(optTimer[0], 0, 0);
@@ -134,10 +121,10 @@ void frmMailSend::buildControls()
     timerLayout->addWidget(lblHM, 1, 1);
     timerLayout->addWidget(cmdTime, 2, 0, 1, 2);
 
-    cmdSend = button(QStringLiteral("送信"), "cmdSend");
-    cmdMail = button(QStringLiteral("ﾒｰﾙ作成"), "cmdMail");
-    cmdCancel = button(QStringLiteral("キャンセル"), "cmdCancel");
-    cmdHelp = button(QStringLiteral("ヘルプ"), "cmdHelp");
+    cmdSend = MessageWindowParts::button(this, QStringLiteral("送信"), "cmdSend");
+    cmdMail = MessageWindowParts::button(this, QStringLiteral("ﾒｰﾙ作成"), "cmdMail");
+    cmdCancel = MessageWindowParts::button(this, QStringLiteral("キャンセル"), "cmdCancel");
+    cmdHelp = MessageWindowParts::button(this, QStringLiteral("ヘルプ"), "cmdHelp");
 
     // Left: the boards and their lists; right: addressees, text, templates;
     // below: options, the timer frame and the buttons. Text and lists grow.

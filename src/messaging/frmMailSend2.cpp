@@ -26,28 +26,17 @@ frmMailSend2::frmMailSend2(AppContext& ctx, MainHost& main, QWidget* parent, con
     setModal(true);
     m_main.pauseMessageTimers();
 
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false); // Enter in the text never sends
-        return b;
-    };
-    auto check = [this](const QString& caption, const char* name) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        return c;
-    };
     txtMemo = new QPlainTextEdit(this);
     txtMemo->setObjectName(QStringLiteral("txtMemo"));
     cboTeikei = new QComboBox(this);
     cboTeikei->setObjectName(QStringLiteral("cboTeikei"));
-    chkHide = check(QStringLiteral("封書"), "chkHide");
-    chkReceive = check(QStringLiteral("受信確認"), "chkReceive");
-    chkLog = check(QStringLiteral("ﾛｸﾞ保存"), "chkLog");
-    cmdSend0 = button(QStringLiteral("送信"), "cmdSend0");
-    cmdSend1 = button(QStringLiteral("送信して閉じる"), "cmdSend1");
-    cmdCancel = button(QStringLiteral("キャンセル"), "cmdCancel");
-    cmdHelp = button(QStringLiteral("ヘルプ"), "cmdHelp");
+    chkHide = MessageWindowParts::check(this, QStringLiteral("封書"), "chkHide");
+    chkReceive = MessageWindowParts::check(this, QStringLiteral("受信確認"), "chkReceive");
+    chkLog = MessageWindowParts::check(this, QStringLiteral("ﾛｸﾞ保存"), "chkLog");
+    cmdSend0 = MessageWindowParts::button(this, QStringLiteral("送信"), "cmdSend0");
+    cmdSend1 = MessageWindowParts::button(this, QStringLiteral("送信して閉じる"), "cmdSend1");
+    cmdCancel = MessageWindowParts::button(this, QStringLiteral("キャンセル"), "cmdCancel");
+    cmdHelp = MessageWindowParts::button(this, QStringLiteral("ヘルプ"), "cmdHelp");
 
     auto* options = new QHBoxLayout;
     options->addWidget(chkHide);

@@ -1,6 +1,7 @@
 // Replies, the send-time dialog, the lists of waiting and of unread messages,
 // the message settings, and a scheduled message with a receipt between two users.
 #include "MessagingPerson.h"
+#include "LegacyFile.h"
 
 #include "messaging/ComposeSend.h"
 #include "messaging/MailNames.h"
@@ -79,19 +80,6 @@ void schedule(Person& p, const QStringList& to, const QString& sendTime, bool re
     r.scheduled = true;
     r.sendTime = sendTime;
     QVERIFY(ComposeSend::send(p.user.ctx(), r).complete());
-}
-
-QByteArray legacyBytes(int number, const QStringList& plainLines)
-{
-    const int key = number + Scramble::LegacyKeyOffset;
-    QByteArray out = QByteArray::number(number) + "\r\n";
-    for (const QString& line : plainLines) {
-        for (QChar c : line)
-            for (int b : {c.unicode() & 0xFF, c.unicode() >> 8})
-                out += QStringLiteral("%1").arg((b + key) % 256, 3, 10, QChar(u'0')).toLatin1();
-        out += "\r\n";
-    }
-    return out;
 }
 
 } // namespace
