@@ -896,7 +896,7 @@ void frmMain::Timer4_Timer()
     if (m_dispatchHeld)
         return;
     Timer4.stop();
-    TimerMail_Check(m_ctx);
+    TimerMail_Check(m_ctx, m_dispatchFailure);
     if (!m_unloaded)
         Timer4.start();
 }

@@ -2,6 +2,7 @@
 
 #include "board/AbsenceWatch.h"
 #include "board/MainHost.h"
+#include "messaging/ScheduledMail.h"
 
 #include "platform/FileOps.h"
 
@@ -183,6 +184,7 @@ private:
     int m_timer1Count = 0;
     int m_timer4Count = 0;
     bool m_dispatchHeld = false; // the list of waiting messages is open
+    DispatchFailure m_dispatchFailure;
     int m_timer5Count = 30000;
     AbsenceWatch m_absence;
     // The list item of the grid row right-clicked last; -1: the header.

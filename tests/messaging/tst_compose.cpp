@@ -575,12 +575,13 @@ private Q_SLOTS:
         QCOMPARE(me.storedSetting(44), 13);
 
         // The due check of the main window's timer really sends them, each once.
-        QVERIFY(TimerMail_Check(me.ctx()));
+        DispatchFailure failure;
+        QVERIFY(TimerMail_Check(me.ctx(), failure));
         QVERIFY(me.files(QStringLiteral("TIM")).isEmpty());
         QCOMPARE(office.drops().size(), 2);
         QCOMPARE(me.files(QStringLiteral("RCV")).size(), 2);
         QCOMPARE(me.ctx().earliestSendTime(), QStringLiteral("99999999999999"));
-        QVERIFY(!TimerMail_Check(me.ctx()));
+        QVERIFY(!TimerMail_Check(me.ctx(), failure));
         QCOMPARE(office.drops().size(), 2);
     }
 
