@@ -4,13 +4,20 @@
 // compared with the baseline of writing the same message file once per
 // recipient with plain writes into a folder of the same file system.
 //
-//   build/bin/bench_compose [boards=20] [rows=50] [runs=3]
+//   build/bin/bench_compose [boards=20] [rows=50] [runs=3] [waiting=0]
+//
+// A second baseline is the same number of single drops (one recipient each,
+// the mail place listed for each) into an empty mail place. waiting puts that
+// many drop files for other people into the mail place before each send, as a
+// busy office leaves them; the send lists the mail place once whatever it holds.
+// "bench_compose 5 11" gives 50 recipients (a separator row every tenth row).
 //
 // The mail place and the boards lie in PORLUNE_SHARE_DIR when it is set (a
 // folder on the SMB test mount, tools/smb-rig.sh), else in a local folder.
 
 #include "BenchSupport.h"
 #include "board/BoardAccess.h"
+#include "messaging/MailDrop.h"
 #include "messaging/MessageFile.h"
 #include "messaging/frmMailSend.h"
 #include "platform/Clock.h"
@@ -57,6 +64,7 @@ int main(int argc, char** argv)
     const int boards = std::clamp(args.value(1, QStringLiteral("20")).toInt(), 1, 20);
     const int rows = std::clamp(args.value(2, QStringLiteral("50")).toInt(), 1, 50);
     const int runs = std::max(1, args.value(3, QStringLiteral("3")).toInt());
+    const int waiting = std::clamp(args.value(4, QStringLiteral("0")).toInt(), 0, 5000);
     QTextStream out(stdout);
 
     const QString shareRoot = qEnvironmentVariable("PORLUNE_SHARE_DIR");
@@ -111,11 +119,14 @@ int main(int argc, char** argv)
 
     const QString text = QStringLiteral("本日17時から全体会議を行います。\n場所：第一会議室\nよろしくお願いします。");
     qint64 bestOpen = std::numeric_limits<qint64>::max(), bestCheck = bestOpen, bestSend = bestOpen,
-           bestBase = bestOpen;
+           bestBase = bestOpen, bestSingle = bestOpen;
     int delivered = 0;
     for (int run = 0; run < runs; ++run) {
         removeAll(mailPlace);
         removeAll(ctx.programPath(QStringLiteral("RCV")));
+        for (int k = 0; k < waiting; ++k)
+            Fs::writeBytes(Paths::join(mailPlace, QStringLiteral("other%1.%2").arg(k / 999).arg(k % 999 + 1, 3, 10, QChar(u'0'))),
+                           QByteArrayLiteral("x"));
         QElapsedTimer t;
         t.start();
         frmMailSend w(ctx, nullptr, {0, -1});
@@ -137,7 +148,7 @@ int main(int argc, char** argv)
         t.restart();
         w.findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
         bestSend = std::min(bestSend, t.nsecsElapsed());
-        delivered = int(Fs::list(mailPlace, QStringLiteral("*")).size());
+        delivered = int(Fs::list(mailPlace, QStringLiteral("*")).size()) - waiting;
 
         // Baseline: the same bytes, once per recipient, plain writes.
         const QByteArray bytes = Fs::readBytes(ctx.programPath(QStringLiteral("message.tmp")));
@@ -146,9 +157,17 @@ int main(int argc, char** argv)
         for (int k = 0; k < people; ++k)
             Fs::writeBytes(Paths::join(baseline, QStringLiteral("p%1.001").arg(k)), bytes);
         bestBase = std::min(bestBase, t.nsecsElapsed());
+
+        // Baseline: single drops, one recipient each, into an empty mail place.
+        removeAll(mailPlace);
+        t.restart();
+        for (int k = 0; k < people; ++k)
+            MailDrop::drop(mailPlace, QStringLiteral("p%1").arg(k), bytes);
+        bestSingle = std::min(bestSingle, t.nsecsElapsed());
     }
 
     out << "bench_compose: " << boards << " boards x " << rows << " rows, " << people << " recipients, "
+        << waiting << " other files waiting, "
         << (shareRoot.isEmpty() ? "local folder" : "SMB share") << ", best of " << runs << "\n";
     out << QStringLiteral("  open window (read every board): %1 ms\n").arg(ms(bestOpen), 0, 'f', 1);
     out << QStringLiteral("  全員 on every board:             %1 ms\n").arg(ms(bestCheck), 0, 'f', 1);
@@ -157,6 +176,8 @@ int main(int argc, char** argv)
                .arg(ms(bestSend) / std::max(1, people), 0, 'f', 3);
     out << QStringLiteral("  baseline plain writes:          %1 ms\n").arg(ms(bestBase), 0, 'f', 1);
     out << QStringLiteral("  send / baseline:                %1\n").arg(double(bestSend) / double(std::max<qint64>(1, bestBase)), 0, 'f', 2);
+    out << QStringLiteral("  single drops (empty place):     %1 ms\n").arg(ms(bestSingle), 0, 'f', 1);
+    out << QStringLiteral("  send / single drops:            %1\n").arg(double(bestSend) / double(std::max<qint64>(1, bestSingle)), 0, 'f', 2);
     out << "  delivered " << delivered << " of " << people << ", message boxes " << box.texts.size() << "\n";
     for (const QString& t : box.texts.mid(0, 3))
         out << "    box: " << t << "\n";

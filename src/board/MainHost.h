@@ -33,6 +33,11 @@ public:
     // Starts or stops the board refresh and the FTP timers by settings 41 and
     // 82, just saved; their tick counters run on.
     virtual void generalTimersChanged() = 0;
+    // The message settings (37 to 40, 51) were just saved: the timers follow at
+    // once, and an indicator turned off goes away now.
+    virtual void messageSettingsChanged() = 0;
+    // While held, no scheduled message is dispatched (a list of them is open).
+    virtual void holdScheduledDispatch(bool hold) = 0;
 
 protected:
     MainHost() = default;

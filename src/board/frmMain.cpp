@@ -9,7 +9,10 @@
 #include "messaging/MailNames.h"
 #include "messaging/Mailbox.h"
 #include "messaging/ScheduledMail.h"
+#include "messaging/frmMSettei.h"
 #include "messaging/frmMessage.h"
+#include "messaging/frmReceive.h"
+#include "messaging/frmUnsent.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
 #include "dialogs/frmFilePath.h"
@@ -298,8 +301,10 @@ void frmMain::buildMenus()
         mnuHCol[std::size_t(i)] = a;
     }
     view->addSeparator();
-    addItem(view, QStringLiteral("未受信ﾒｯｾｰｼﾞ一覧"), "mnuReceive", false);
-    addItem(view, QStringLiteral("未送信メッセージ一覧"), "mnuUnsent", false);
+    connect(addItem(view, QStringLiteral("未受信ﾒｯｾｰｼﾞ一覧"), "mnuReceive"), &QAction::triggered, this,
+            [this] { openDialog<frmReceive>(); });
+    connect(addItem(view, QStringLiteral("未送信メッセージ一覧"), "mnuUnsent"), &QAction::triggered, this,
+            [this] { openDialog<frmUnsent>(); });
     view->addSeparator();
     addItem(view, QStringLiteral("今日は何の日？"), "mnuNani", false);
 
@@ -326,7 +331,8 @@ void frmMain::buildMenus()
             [this] { openDialog<frmKobetsu>(); });
     connect(addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput"), &QAction::triggered, this,
             &frmMain::mnuAutoInput_Click);
-    addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
+    connect(addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei"), &QAction::triggered, this,
+            [this] { openDialog<frmMSettei>(); });
     addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
     settings->addSeparator();
     mnuEndSet = addItem(settings, QStringLiteral("今日は終了時に自動入力しない"), "mnuEndSet");
@@ -906,10 +912,38 @@ void frmMain::Timer4_Timer()
     // Stopped meanwhile, so that a run's error box does not let the next tick in.
     if (m_unloaded || !Timer4.isActive())
         return;
+    if (m_dispatchHeld)
+        return;
     Timer4.stop();
-    TimerMail_Check(m_ctx);
+    TimerMail_Check(m_ctx, m_dispatchFailure);
     if (!m_unloaded)
         Timer4.start();
+}
+
+void frmMain::holdScheduledDispatch(bool hold)
+{
+    m_dispatchHeld = hold;
+}
+
+void frmMain::messageSettingsChanged()
+{
+    const Settings& s = m_ctx.settings();
+    m_timer1Count = 0;
+    // The dialog that saved them restarts Timer1 and Timer2 by their settings
+    // when it closes; what is turned off goes away now, not at the next tick.
+    if (s.intValue(39) != 1 && m_frmIcon) {
+        m_frmIcon->close(); // deletes itself
+        m_frmIcon = nullptr;
+    }
+    if (s.intValue(40) == 1) {
+        Timer3.start();
+    } else {
+        Timer3.stop();
+        if (m_trayPicture == 1) {
+            m_trayPicture = 0;
+            m_ctx.trayIcon().modify(m_trayPicture, windowTitle());
+        }
+    }
 }
 
 void frmMain::Timer5_Timer()

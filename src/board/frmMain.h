@@ -2,6 +2,7 @@
 
 #include "board/AbsenceWatch.h"
 #include "board/MainHost.h"
+#include "messaging/ScheduledMail.h"
 
 #include "platform/FileOps.h"
 
@@ -104,6 +105,9 @@ public:
     void absenceWatchChanged() override;
     // Timer4 and Timer5 on or off by settings 41 and 82.
     void generalTimersChanged() override;
+    void messageSettingsChanged() override;
+    void holdScheduledDispatch(bool hold) override;
+    bool scheduledDispatchHeld() const { return m_dispatchHeld; }
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
@@ -204,6 +208,8 @@ private:
     int m_groupSwitches = 0; // group switches under way (their waits let ticks run)
     int m_timer1Count = 0;
     int m_timer4Count = 0;
+    bool m_dispatchHeld = false; // the list of waiting messages is open
+    DispatchFailure m_dispatchFailure;
     int m_timer5Count = 30000;
     std::unique_ptr<FtpSync> m_ftpSync; // the FTP run (its worker), made at the first run
     int m_timer6Count = 0;

@@ -7,6 +7,8 @@
 #include "startup/AppContext.h"
 #include "startup/SharedRoutines.h"
 
+#include <QDate>
+
 namespace ComposeSend {
 
 namespace {
@@ -34,6 +36,19 @@ bool numberIn(const QString& text, int low, int high, int* value)
 
 } // namespace
 
+bool timeFieldValue(TimeField field, const QString& text, int* value)
+{
+    static const int low[] = {1, 1, 1, 0, 0, 0};
+    static const int high[] = {2999, 12, 31, 23, 59, 59};
+    const int k = int(field);
+    return numberIn(text.trimmed(), low[k], high[k], value);
+}
+
+bool isCalendarDate(int year, int month, int day)
+{
+    return QDate::isValid(year, month, day);
+}
+
 QString sendTimeDigits(const QString& date, const QString& time)
 {
     const QStringList d = date.trimmed().split(u'/');
@@ -59,7 +74,9 @@ Outcome send(AppContext& ctx, const Request& request, const Scramble::KeySource&
     const QString ownName = ctx.settings().text(SettingNo::UserName);
     const QString text = withCrLf(request.text);
     const QString now = DateTimeText(ctx.clock(), 1);
-    const int mailId = MailId::current(ctx);
+    // A receipt request never takes a number whose "RCV" entry still waits.
+    const int mailId = request.receipt ? MailId::currentFree(ctx, request.recipients) : MailId::current(ctx);
+    outcome.mailId = mailId;
 
     MessageFile message;
     message.addressees = MessageFile::addresseeLine(request.recipients);
@@ -71,7 +88,7 @@ Outcome send(AppContext& ctx, const Request& request, const Scramble::KeySource&
     message.setText(text);
 
     MessageSender::Options options;
-    options.procedure = procedure();
+    options.procedure = request.procedure;
     options.mode = request.scheduled ? MessageSender::Mode::Scheduled : MessageSender::Mode::Immediate;
     options.sendTime = request.sendTime;
     // A scheduled message gets its "RCV" copy when it is dispatched.
@@ -97,13 +114,26 @@ Outcome send(AppContext& ctx, const Request& request, const Scramble::KeySource&
         && request.sendTime < ctx.earliestSendTime())
         ctx.earliestSendTime() = request.sendTime;
 
-    if (request.log)
-        outcome.logged = MessageLog::appendRecord(
-            ctx, MessageLog::sentRecord(deliveredNames, text, ownName, now), procedure());
+    if (request.log) {
+        QStringList record = MessageLog::sentRecord(deliveredNames, text, ownName, now);
+        if (request.reply && !record.isEmpty() && record[0].endsWith(u','))
+            record[0].chop(1);
+        outcome.logged = MessageLog::appendRecord(ctx, record, request.procedure);
+    }
 
     if (request.receipt)
-        outcome.mailIdAdvanced = MailId::advance(ctx);
+        outcome.mailIdAdvanced = MailId::advanceFrom(ctx, mailId);
     return outcome;
+}
+
+QString quoteForReply(const QString& shownText)
+{
+    QStringList pieces = shownText.split(QStringLiteral("\r\n"));
+    pieces.removeLast(); // the rest after the last break is never quoted
+    QString quoted;
+    for (const QString& piece : pieces)
+        quoted += u'>' + piece + QStringLiteral("\r\n");
+    return quoted;
 }
 
 } // namespace ComposeSend

@@ -20,6 +20,10 @@ inline QString procedure()
 }
 
 struct Request {
+    // Opens the file error reports; the reply window has its own.
+    QString procedure = ComposeSend::procedure();
+    // A reply: its log record names the one addressee without a trailing ",".
+    bool reply = false;
     QStringList recipients; // names, in board and entry order; may be empty
     QString text;           // as typed; line breaks become message lines
     bool sealed = false;
@@ -36,6 +40,7 @@ struct Outcome {
     QList<bool> delivered; // per recipient, in order
     bool logged = false;
     bool mailIdAdvanced = false;
+    int mailId = 0; // the mail ID the message carries (receipt requests)
 
     int deliveredCount() const { return int(delivered.count(true)); }
     // Every addressee has the message (also when there were none).
@@ -54,5 +59,17 @@ Outcome send(AppContext& ctx, const Request& request, const Scramble::KeySource&
 // (year 1 to 2999, month 1 to 12, day 1 to 31, hour 0 to 23, minute and
 // second 0 to 59).
 QString sendTimeDigits(const QString& date, const QString& time);
+
+// One box of the send-time dialog.
+enum class TimeField { Year, Month, Day, Hour, Minute, Second };
+// The box's text as a number in its range (year 1 to 2999, month 1 to 12, day 1
+// to 31, hour 0 to 23, minute and second 0 to 59); false when it is none.
+bool timeFieldValue(TimeField field, const QString& text, int* value);
+// A day that the calendar has (no 31 February, 29 February only in leap years).
+bool isCalendarDate(int year, int month, int day);
+
+// The reply window's start text: every piece of the shown text split at CR LF,
+// except the last, behind ">" and followed by CR LF.
+QString quoteForReply(const QString& shownText);
 
 } // namespace ComposeSend

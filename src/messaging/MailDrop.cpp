@@ -91,7 +91,30 @@ bool isClaimName(const QString& name)
     return name.startsWith(kClaimPrefix) && !name.contains(u'.');
 }
 
-Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes)
+Listing::Listing(const QString& folder)
+{
+    for (const QString& name : Fs::list(folder, QStringLiteral("*.???"))) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString prefix = name.left(dot);
+        const int n = MailNames::numberOf(name, prefix, 3);
+        if (n >= 1 && n <= MailNames::MaxDropNumber)
+            m_used[prefix.toCaseFolded()].set(std::size_t(n));
+    }
+}
+
+Listing::Numbers Listing::used(const QString& recipient) const
+{
+    return m_used.value(recipient.toCaseFolded());
+}
+
+void Listing::markUsed(const QString& recipient, int number)
+{
+    if (number >= 1 && number <= MailNames::MaxDropNumber)
+        m_used[recipient.toCaseFolded()].set(std::size_t(number));
+}
+
+Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes,
+    Listing* listing)
 {
     if (!MailNames::isUsableName(recipient))
         return { Status::BadName, {}, 0 };
@@ -105,13 +128,14 @@ Result drop(const QString& mailPlace, const QString& recipient, const QByteArray
     if (const int err = SharedFile::writeTemporary(
             Paths::join(mailPlace, MailNames::dropFileName(recipient, 1)), bytes, &temp))
         return { Status::Failed, mailPlace, err };
-    const Result r = place(mailPlace, recipient, temp);
+    const Result r = place(mailPlace, recipient, temp, listing);
     if (!r.ok())
         Fs::remove(temp);
     return r;
 }
 
-Result place(const QString& mailPlace, const QString& recipient, const QString& temp)
+Result place(const QString& mailPlace, const QString& recipient, const QString& temp,
+    Listing* listing)
 {
     if (!MailNames::isUsableName(recipient))
         return { Status::BadName, {}, 0 };
@@ -120,10 +144,12 @@ Result place(const QString& mailPlace, const QString& recipient, const QString& 
     const qint64 shareNow = Fs::stamp(temp).mtimeNs;
     SharedFile::sweepTemporaries(mailPlace, shareNow);
 
-    const NumberSet used = usedNumbers(mailPlace, recipient);
+    const NumberSet used = listing ? listing->used(recipient) : usedNumbers(mailPlace, recipient);
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {
         if (used.test(std::size_t(n)))
             continue;
+        if (listing)
+            listing->markUsed(recipient, n); // taken now, or found taken below
         const QString claim = Paths::join(mailPlace, claimName(recipient, n));
         int err = createClaim(claim);
         if (err == EEXIST && clearStaleClaim(claim, shareNow))

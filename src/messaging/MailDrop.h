@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+
+#include <bitset>
 
 // Putting a finished message file into the mail place under recipient + "." +
 // NNN, the first free number from "001" to "999", so that many senders on many
@@ -40,6 +43,22 @@ struct Result
     bool ok() const { return status == Status::Delivered; }
 };
 
+// The numbers each recipient's drop files used in one listing of the mail
+// place. A send to many people lists the folder once and keeps this up to date
+// with its own drops, instead of listing it again for every recipient; whether
+// a number is free is still decided when it is taken, under its claim.
+class Listing
+{
+public:
+    using Numbers = std::bitset<1000>;
+    explicit Listing(const QString& folder);
+    Numbers used(const QString& recipient) const;
+    void markUsed(const QString& recipient, int number);
+
+private:
+    QHash<QString, Numbers> m_used; // by the name case-folded, as the share compares
+};
+
 // A claim older than this (by the share's clock) belongs to a sender that died
 // while holding it; the next sender that meets it clears it.
 inline constexpr int StaleClaimSeconds = 300;
@@ -49,12 +68,16 @@ QString claimName(const QString& recipient, int number);
 bool isClaimName(const QString& name);
 
 // Puts bytes into the mail place for recipient by the steps above.
-Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes);
+// listing: an earlier listing of the mail place to start from (it learns the
+// number taken); without one the folder is listed for this drop.
+Result drop(const QString& mailPlace, const QString& recipient, const QByteArray& bytes,
+    Listing* listing = nullptr);
 
 // Steps 2 and 3 for a temporary file already written whole in the mail place
 // (a name no fetch pattern matches). On success the file is gone from its
 // temporary name; otherwise it stays there for the caller to retry or remove.
-Result place(const QString& mailPlace, const QString& recipient, const QString& temp);
+Result place(const QString& mailPlace, const QString& recipient, const QString& temp,
+    Listing* listing = nullptr);
 
 // A scheduled file in the own "TIM" folder: sendTime + recipient + "." + the first
 // free NNN there (sendTime: 14 digits). Only this copy writes "TIM", so an

@@ -9,6 +9,7 @@
 #include "startup/SharedRoutines.h"
 
 #include <cerrno>
+#include <optional>
 
 int MessageSender::Result::delivered() const
 {
@@ -70,14 +71,14 @@ int MessageSender::writeMessageTmp(const MessageFile& message, const QString& pr
 }
 
 MailDrop::Result MessageSender::deliverOne(const QString& recipient, const QByteArray& bytes,
-    const MessageFile& message, const Options& options)
+    const MessageFile& message, const Options& options, MailDrop::Listing* listing)
 {
     MailDrop::Result r;
     if (options.mode == Mode::Scheduled) {
         r = MailDrop::schedule(
             m_ctx.programPath(MailNames::timFolder()), options.sendTime, recipient, bytes);
     } else {
-        r = MailDrop::drop(m_ctx.settings().text(SettingNo::MailPlace), recipient, bytes);
+        r = MailDrop::drop(m_ctx.settings().text(SettingNo::MailPlace), recipient, bytes, listing);
         if (r.ok() && options.keepReceiptCopy) {
             const QString rcv = Paths::join(m_ctx.programPath(MailNames::rcvFolder()),
                 MailNames::rcvFileName(recipient, message.mailIdNumber()));
@@ -121,7 +122,13 @@ MessageSender::Result MessageSender::send(
         result.writeError = err;
         return result;
     }
+    // One listing of the mail place serves every recipient; a send to many
+    // people must not list the whole folder once per person.
+    std::optional<MailDrop::Listing> listing;
+    if (options.mode == Mode::Immediate && recipients.size() > 1)
+        listing.emplace(m_ctx.settings().text(SettingNo::MailPlace));
     for (const QString& recipient : recipients)
-        result.outcomes.append({ recipient, deliverOne(recipient, bytes, message, options) });
+        result.outcomes.append(
+            { recipient, deliverOne(recipient, bytes, message, options, listing ? &*listing : nullptr) });
     return result;
 }

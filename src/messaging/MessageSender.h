@@ -74,7 +74,7 @@ public:
 
 private:
     MailDrop::Result deliverOne(const QString& recipient, const QByteArray& bytes,
-        const MessageFile& message, const Options& options);
+        const MessageFile& message, const Options& options, MailDrop::Listing* listing);
 
     AppContext& m_ctx;
     Scramble::KeySource m_keys;

@@ -40,8 +40,16 @@ ScheduledMail::ScheduledMail(QString timFolder, QString rcvFolder, QString mailP
 
 bool ScheduledMail::isScheduledName(const QString& fileName)
 {
-    return fileName.size() > 15 && allDigits(QStringView(fileName).left(14))
-        && fileName.indexOf(u'.', 15) > 14 && !fileName.endsWith(QStringLiteral("tmp"));
+    // 14 digits, a name a file name can carry, ".", three digits: anything else
+    // in "TIM" (a working file, a stray copy) is never taken for a message.
+    if (fileName.size() < 19 || !allDigits(QStringView(fileName).left(14)))
+        return false;
+    const qsizetype dot = fileName.indexOf(u'.', 14);
+    if (dot < 15 || fileName.size() - dot != 4)
+        return false;
+    const QStringView number = QStringView(fileName).mid(dot + 1);
+    return allDigits(number) && number != u"000"
+        && MailNames::isUsableName(fileName.mid(14, dot - 14));
 }
 
 QString ScheduledMail::addresseeOf(const QString& fileName)
@@ -180,20 +188,28 @@ QString TimerMail_Next(const AppContext& ctx)
     return scheduledMailOf(ctx).next();
 }
 
-bool TimerMail_Check(AppContext& ctx)
+bool TimerMail_Check(AppContext& ctx, DispatchFailure& failure)
 {
     const QDateTime now = ctx.clock().now();
     const QString now14 = now.toString(QStringLiteral("yyyyMMddHHmmss"));
     if (ctx.earliestSendTime() > now14)
         return false;
+    if (failure.retryAt.isValid() && now < failure.retryAt)
+        return false;
     const ScheduledMail::RunResult r = scheduledMailOf(ctx).dispatchDue(
         now14, now.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
     if (!r.ok()) {
-        reportFileError(
-            ctx.msgBox(), QStringLiteral("(TimerMail_Send)"), r.path, FileErrorKind::Open, r.error);
-        // The earliest time stays due, so the next check retries the rest.
+        // The earliest time stays due, so a later check retries the rest.
+        failure.retryAt = now.addSecs(DispatchRetrySeconds);
+        const QString key = r.path + u'|' + QString::number(r.error);
+        if (failure.reported != key) {
+            failure.reported = key;
+            reportFileError(
+                ctx.msgBox(), QStringLiteral("(TimerMail_Send)"), r.path, FileErrorKind::Open, r.error);
+        }
         return true;
     }
+    failure = {};
     ctx.earliestSendTime() = TimerMail_Next(ctx);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "common/TextScramble.h"
 
+#include <QDateTime>
 #include <QString>
 
 // The messages waiting in the own "TIM" folder and their dispatch into the mail
@@ -66,7 +67,20 @@ ScheduledMail scheduledMailOf(const AppContext& ctx);
 // The earliest waiting send time, kept in the context.
 QString TimerMail_Next(const AppContext& ctx);
 
+// After a failed run the next one waits this long, so a share that is down is
+// not tried at every tick.
+inline constexpr int DispatchRetrySeconds = 30;
+
+// A failed dispatch run, kept by the caller between checks: what was reported
+// (reported once until a run completes) and when the next run may start.
+struct DispatchFailure
+{
+    QString reported;
+    QDateTime retryAt;
+};
+
 // The due check: when the earliest send time has come, dispatches what is due,
-// reports a failure ("(TimerMail_Send)") and recomputes the earliest send time
-// after a complete run. True when a run took place.
-bool TimerMail_Check(AppContext& ctx);
+// reports a failure ("(TimerMail_Send)") once (the same failure again stays
+// silent until a run completes) and recomputes the earliest send time after a
+// complete run. True when a run took place.
+bool TimerMail_Check(AppContext& ctx, DispatchFailure& failure);

@@ -3,7 +3,8 @@
 #include "board/BoardAccess.h"
 #include "messaging/ComposeSend.h"
 #include "messaging/MailtoLink.h"
-#include "messaging/TemplateList.h"
+#include "messaging/MessageWindowParts.h"
+#include "messaging/frmTimeSet.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/HelpViewer.h"
@@ -70,19 +71,6 @@ frmMailSend::frmMailSend(AppContext& ctx, QWidget* parent, Origin origin)
 
 void frmMailSend::buildControls()
 {
-    auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        // Enter in a text box must never send.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    auto check = [this](const QString& caption, const char* name) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        return c;
-    };
 
     cboGroup = new QComboBox(this);
     cboGroup->setObjectName(QStringLiteral("cboGroup"));
@@ -99,8 +87,8 @@ void frmMailSend::buildControls()
             lstName_ItemCheck(k, list->row(item));
         });
     }
-    chkAll = check(QStringLiteral("全員"), "chkAll");
-    chkLogAll = check(QStringLiteral("ﾛｸﾞｲﾝ全員"), "chkLogAll");
+    chkAll = MessageWindowParts::check(this, QStringLiteral("全員"), "chkAll");
+    chkLogAll = MessageWindowParts::check(this, QStringLiteral("ﾛｸﾞｲﾝ全員"), "chkLogAll");
 
     txtAtesaki = new QLineEdit(this);
     txtAtesaki->setObjectName(QStringLiteral("txtAtesaki"));
@@ -110,9 +98,9 @@ void frmMailSend::buildControls()
     cboTeikei = new QComboBox(this);
     cboTeikei->setObjectName(QStringLiteral("cboTeikei"));
 
-    chkHide = check(QStringLiteral("封書"), "chkHide");
-    chkReceive = check(QStringLiteral("受信確認"), "chkReceive");
-    chkLog = check(QStringLiteral("ﾛｸﾞ保存"), "chkLog");
+    chkHide = MessageWindowParts::check(this, QStringLiteral("封書"), "chkHide");
+    chkReceive = MessageWindowParts::check(this, QStringLiteral("受信確認"), "chkReceive");
+    chkLog = MessageWindowParts::check(this, QStringLiteral("ﾛｸﾞ保存"), "chkLog");
 
     auto* timerFrame = new QGroupBox(QStringLiteral("タイマー"), this);
     timerFrame->setObjectName(QStringLiteral("fraTimer"));
@@ -124,9 +112,8 @@ void frmMailSend::buildControls()
     lblYMD->setObjectName(QStringLiteral("lblYMD"));
     lblHM = new QLabel(timerFrame);
     lblHM->setObjectName(QStringLiteral("lblHM"));
-    cmdTime = button(QStringLiteral("時刻設定"), "cmdTime");
+    cmdTime = MessageWindowParts::button(this, QStringLiteral("時刻設定"), "cmdTime");
     cmdTime->setParent(timerFrame);
-    cmdTime->setEnabled(false); // the send-time dialog is not part of the program yet
     auto* timerLayout = new QGridLayout(timerFrame);
     timerLayout->addWidget(optTimer[0], 0, 0);
     timerLayout->addWidget(optTimer[1], 0, 1);
@@ -134,10 +121,10 @@ void frmMailSend::buildControls()
     timerLayout->addWidget(lblHM, 1, 1);
     timerLayout->addWidget(cmdTime, 2, 0, 1, 2);
 
-    cmdSend = button(QStringLiteral("送信"), "cmdSend");
-    cmdMail = button(QStringLiteral("ﾒｰﾙ作成"), "cmdMail");
-    cmdCancel = button(QStringLiteral("キャンセル"), "cmdCancel");
-    cmdHelp = button(QStringLiteral("ヘルプ"), "cmdHelp");
+    cmdSend = MessageWindowParts::button(this, QStringLiteral("送信"), "cmdSend");
+    cmdMail = MessageWindowParts::button(this, QStringLiteral("ﾒｰﾙ作成"), "cmdMail");
+    cmdCancel = MessageWindowParts::button(this, QStringLiteral("キャンセル"), "cmdCancel");
+    cmdHelp = MessageWindowParts::button(this, QStringLiteral("ヘルプ"), "cmdHelp");
 
     // Left: the boards and their lists; right: addressees, text, templates;
     // below: options, the timer frame and the buttons. Text and lists grow.
@@ -189,6 +176,7 @@ void frmMailSend::buildControls()
             if (on)
                 optTimer_Click(k);
         });
+    connect(cmdTime, &QPushButton::clicked, this, &frmMailSend::cmdTime_Click);
     connect(cmdSend, &QPushButton::clicked, this, &frmMailSend::cmdSend_Click);
     connect(cmdMail, &QPushButton::clicked, this, &frmMailSend::cmdMail_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -270,15 +258,7 @@ void frmMailSend::Form_Load()
 
 void frmMailSend::loadTemplates()
 {
-    const QString path = m_ctx.programPath(TemplateList::fileName());
-    QStringList templates;
-    if (const int err = TemplateList::load(path, &templates)) {
-        // The window still opens, only without templates.
-        reportFileError(m_ctx.msgBox(), QStringLiteral("(frmMailSend_Form_Load)"), path, FileErrorKind::Open, err);
-        return;
-    }
-    cboTeikei->addItems(templates);
-    cboTeikei->setCurrentIndex(-1);
+    MessageWindowParts::loadTemplates(m_ctx, cboTeikei, QStringLiteral("(frmMailSend_Form_Load)"));
 }
 
 void frmMailSend::done(int result)
@@ -378,21 +358,12 @@ void frmMailSend::rebuildAddresseeLine()
 
 void frmMailSend::cboTeikei_Click()
 {
-    if (cboTeikei->currentIndex() < 0)
-        return;
-    const QString text = cboTeikei->currentText();
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-    txtMemo->paste();
-    txtMemo->setFocus();
+    MessageWindowParts::insertTemplate(cboTeikei, txtMemo);
 }
 
 void frmMailSend::chkReceive_Click()
 {
-    setTextColour(chkReceive, chkReceive->isChecked()
-                                  ? kRed
-                                  : QApplication::palette(chkReceive).color(QPalette::ButtonText));
+    MessageWindowParts::colourReceiptBox(chkReceive);
 }
 
 void frmMailSend::optTimer_Click(int index)
@@ -402,6 +373,15 @@ void frmMailSend::optTimer_Click(int index)
     setTextColour(lblYMD, on ? kRed : kBlack);
     setTextColour(lblHM, on ? kRed : kBlack);
     setTextColour(optTimer[1], on ? kBlack : kRed);
+}
+
+void frmMailSend::cmdTime_Click()
+{
+    frmTimeSet dialog(m_ctx, this, lblYMD->text(), lblHM->text());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    lblYMD->setText(dialog.date());
+    lblHM->setText(dialog.time());
 }
 
 void frmMailSend::cmdSend_Click()

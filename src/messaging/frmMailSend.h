@@ -40,6 +40,7 @@ public:
     void cboTeikei_Click();
     void chkReceive_Click();
     void optTimer_Click(int index);
+    void cmdTime_Click();
     void cmdSend_Click();
     void cmdMail_Click();
 

@@ -1,7 +1,9 @@
 #include "messaging/frmMessage.h"
 
 #include "board/MainHost.h"
+#include "messaging/ComposeSend.h"
 #include "messaging/MailNames.h"
+#include "messaging/frmMailSend2.h"
 #include "messaging/MessageSender.h"
 #include "messaging/frmPassIn.h"
 #include "msglog/MessageLog.h"
@@ -57,7 +59,6 @@ frmMessage::frmMessage(AppContext& ctx, MainHost& main, const QString& fileName)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdHenshin = new QPushButton(QStringLiteral("返信"), central);
     cmdHenshin->setObjectName(QStringLiteral("cmdHenshin"));
-    cmdHenshin->setEnabled(false); // the reply window comes with replies
     chkLog = new QCheckBox(QStringLiteral("ﾛｸﾞ保存"), central);
     chkLog->setObjectName(QStringLiteral("chkLog"));
     auto hidden = [central](const char* name) {
@@ -138,6 +139,7 @@ frmMessage::frmMessage(AppContext& ctx, MainHost& main, const QString& fileName)
 
     connect(cmdHide, &QPushButton::clicked, this, &frmMessage::cmdHide_Click);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(cmdHenshin, &QPushButton::clicked, this, &frmMessage::cmdHenshin_Click);
     if (s.intValue(38) != 1 && s.intValue(51) == 1)
         raise(); // to the front once, without taking the focus
 }
@@ -148,6 +150,26 @@ QString frmMessage::shownText() const
     for (const QString& line : m_shownLines)
         t += line + QStringLiteral("\r\n");
     return t;
+}
+
+QString frmMessage::replyQuotation() const
+{
+    // Text still under its seal is not handed on in a quotation.
+    if (sealedNow())
+        return {};
+    QString shown = m_shownLines.join(QStringLiteral("\r\n"));
+    if (m_shownEndsWithBreak)
+        shown += QStringLiteral("\r\n");
+    return ComposeSend::quoteForReply(shown);
+}
+
+void frmMessage::cmdHenshin_Click()
+{
+    frmMailSend2 reply(m_ctx, m_main, this, m_message.sender, replyQuotation());
+    reply.exec();
+    // The reply has gone out; the received message closes as "閉じる" closes it.
+    if (reply.closeAfterReply())
+        cmdClose_Click();
 }
 
 bool frmMessage::sealedNow() const

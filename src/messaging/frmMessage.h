@@ -24,6 +24,10 @@ public:
     frmMessage(AppContext& ctx, MainHost& main, const QString& fileName);
 
     void cmdHide_Click();
+    // "返信": the reply window, then (after "送信して閉じる") the close below.
+    void cmdHenshin_Click();
+    // The reply window's start text.
+    QString replyQuotation() const;
     // False when the window stays open (the receipt or the log could not be written).
     bool cmdClose_Click();
     // Program end: the window goes without receipt or log; its file stays in "TMP"

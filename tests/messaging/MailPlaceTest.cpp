@@ -334,6 +334,22 @@ void MailPlaceTest::dropTakesFirstFreeNumber()
         (QStringList { "Hanako.001", "Hanako.002", "Hanako.003", "Hanako.004" }));
 }
 
+// A send to several people lists the mail place once; a number somebody takes
+// after that listing is still never overwritten.
+void MailPlaceTest::dropWithOneListing()
+{
+    Place p;
+    put(p.inMail("hanako.001"), "old"); // the share compares names without case
+    put(p.inMail("Taro.002"), "old");
+    MailDrop::Listing listing(p.mail);
+    put(p.inMail("Taro.001"), "dropped after the listing");
+    QCOMPARE(MailDrop::drop(p.mail, QStringLiteral("Hanako"), "a", &listing).path, p.inMail("Hanako.002"));
+    QCOMPARE(MailDrop::drop(p.mail, QStringLiteral("Taro"), "b", &listing).path, p.inMail("Taro.003"));
+    QCOMPARE(MailDrop::drop(p.mail, QStringLiteral("Hanako"), "c", &listing).path, p.inMail("Hanako.003"));
+    QCOMPARE(Fs::readBytes(p.inMail("Taro.001")), QByteArray("dropped after the listing"));
+    QCOMPARE(everything(p.mail).size(), 6);
+}
+
 void MailPlaceTest::dropPassesOverClaimedNumber()
 {
     Place p;

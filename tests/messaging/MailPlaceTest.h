@@ -23,6 +23,7 @@ private Q_SLOTS:
     void inboxFilesAreNumberedOnly();
 
     void dropTakesFirstFreeNumber();
+    void dropWithOneListing();
     void dropPassesOverClaimedNumber();
     void dropClearsStaleClaim();
     void dropRefusesWhenAllNumbersTaken();

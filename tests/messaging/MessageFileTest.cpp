@@ -1,4 +1,5 @@
 #include "MessageFileTest.h"
+#include "LegacyFile.h"
 
 #include "messaging/MessageFile.h"
 #include "platform/FileOps.h"
@@ -28,20 +29,6 @@ QStringList fileLines(const QByteArray& bytes)
     if (s.endsWith(QStringLiteral("\r\n")))
         s.chop(2);
     return s.split(QStringLiteral("\r\n"));
-}
-
-// A legacy file: line 1 the number, then every field and text line in digits.
-QByteArray legacyBytes(int number, const QStringList& plainLines)
-{
-    const int key = number + Scramble::LegacyKeyOffset;
-    QByteArray out = QByteArray::number(number) + "\r\n";
-    for (const QString& line : plainLines) {
-        for (QChar c : line)
-            for (int b : { c.unicode() & 0xFF, c.unicode() >> 8 })
-                out += QStringLiteral("%1").arg((b + key) % 256, 3, 10, QChar(u'0')).toLatin1();
-        out += "\r\n";
-    }
-    return out;
 }
 
 } // namespace

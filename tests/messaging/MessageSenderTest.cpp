@@ -400,13 +400,14 @@ void MessageSenderTest::dueCheckRunsWhenEarliestTimeComes()
     QTemporaryDir mail;
     User taro(QStringLiteral("Taro"), mail.path());
     TestUser* raw = taro.user.get();
+    DispatchFailure failure;
     scheduleFor(taro, kDue, { QStringLiteral("Hanako") }, false, 0);
     taro.ctx().earliestSendTime() = TimerMail_Next(taro.ctx());
     raw->clock().set(QDateTime(QDate(2006, 6, 14), QTime(9, 29, 59)));
-    QVERIFY(!TimerMail_Check(taro.ctx()));
+    QVERIFY(!TimerMail_Check(taro.ctx(), failure));
     QCOMPARE(files(mail.path()), QStringList());
     raw->clock().set(QDateTime(QDate(2006, 6, 14), QTime(9, 30, 0)));
-    QVERIFY(TimerMail_Check(taro.ctx()));
+    QVERIFY(TimerMail_Check(taro.ctx(), failure));
     QCOMPARE(files(mail.path()), QStringList { "Hanako.001" });
     QCOMPARE(taro.ctx().earliestSendTime(), ScheduledMail::nothingWaiting());
     QCOMPARE(plainLines(Paths::join(mail.path(), "Hanako.001")).value(2),
@@ -416,10 +417,17 @@ void MessageSenderTest::dueCheckRunsWhenEarliestTimeComes()
     scheduleFor(taro, kDue, { QStringLiteral("Jiro") }, false, 0);
     taro.ctx().earliestSendTime() = TimerMail_Next(taro.ctx());
     taro.ctx().settings().setText(SettingNo::MailPlace, mail.path() + QStringLiteral("/gone"));
-    QVERIFY(TimerMail_Check(taro.ctx()));
+    QVERIFY(TimerMail_Check(taro.ctx(), failure));
     QCOMPARE(raw->box().shown().size(), 1);
     QCOMPARE(taro.ctx().earliestSendTime(), kDue);
+    // No run at every tick meanwhile; the same failure later boxes no more.
+    raw->clock().advance(DispatchRetrySeconds - 1);
+    QVERIFY(!TimerMail_Check(taro.ctx(), failure));
+    raw->clock().advance(1);
+    QVERIFY(TimerMail_Check(taro.ctx(), failure));
+    QCOMPARE(raw->box().shown().size(), 1);
     taro.ctx().settings().setText(SettingNo::MailPlace, mail.path());
-    QVERIFY(TimerMail_Check(taro.ctx()));
+    raw->clock().advance(DispatchRetrySeconds);
+    QVERIFY(TimerMail_Check(taro.ctx(), failure));
     QCOMPARE(files(mail.path()), (QStringList { "Hanako.001", "Jiro.001" }));
 }

@@ -9,6 +9,7 @@
 #include "startup/SharedRoutines.h"
 #include "startup/StartupSequence.h"
 #include "support/FileSizeCap.h"
+#include "MessagingPerson.h"
 #include "support/SharedPlace.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -20,69 +21,6 @@
 
 #include <memory>
 
-namespace {
-
-// A user of the office: a program folder of its own, the shared mail place,
-// a message log, a main window.
-struct Person {
-    Person(const QString& name, const QString& mailPlace, const QString& password = QString())
-    {
-        user.loadSettings();
-        for (const QString& folder : StartupSequence::messageFolders())
-            QDir(user.folder()).mkdir(folder);
-        IniFile& ini = user.ctx().iniFile();
-        ini.store(26, name);
-        ini.store(29, mailPlace);
-        ini.store(37, QStringLiteral("0"));
-        ini.store(36, QStringLiteral("1"));
-        user.ctx().settings().setText(25, password);
-        ini.writeBack(25);
-        Fs::writeBytes(user.ctx().settings().text(32), QByteArray());
-        main = std::make_unique<frmMain>(user.ctx());
-        main->Form_Load();
-    }
-    ~Person()
-    {
-        for (frmMessage* w : main->messageWindows())
-            w->unloadQuietly();
-    }
-
-    QString name() { return user.ctx().settings().text(26); }
-    QString path(const QString& rel) const { return QDir(user.folder()).filePath(rel); }
-
-    void send(const QString& to, const QString& text, bool sealed, bool receipt, int mailId = 7)
-    {
-        MessageFile m;
-        m.addressees = MessageFile::addresseeLine({to});
-        m.sender = name();
-        m.sentAt = DateTimeText(user.clock(), 1);
-        m.sealed = sealed ? QStringLiteral("1") : QStringLiteral("0");
-        m.receipt = receipt ? QStringLiteral("1") : QStringLiteral("0");
-        m.mailId = QString::number(mailId);
-        m.setText(text);
-        MessageSender::Options o;
-        o.procedure = QStringLiteral("(test");
-        o.keepReceiptCopy = receipt;
-        MessageSender sender(user.ctx());
-        QVERIFY(sender.send(m, {to}, o).allDelivered());
-    }
-
-    TestUser user;
-    std::unique_ptr<frmMain> main;
-};
-
-// Answers the password prompt that the next modal loop opens.
-void answerPassword(const QString& typed)
-{
-    QTimer::singleShot(0, [typed] {
-        auto* prompt = qobject_cast<frmPassIn*>(QApplication::activeModalWidget());
-        QVERIFY(prompt);
-        prompt->findChild<QLineEdit*>(QStringLiteral("txtPass"))->setText(typed);
-        prompt->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    });
-}
-
-} // namespace
 
 class TestReceiving : public QObject
 {

@@ -22,4 +22,9 @@ public:
     void reloadDestinations() override {}
     void reloadReturns() override {}
     void absenceWatchChanged() override {}
+    int generalTimerChanges = 0, messageSettingChanges = 0;
+    bool dispatchHeld = false;
+    void generalTimersChanged() override { ++generalTimerChanges; }
+    void messageSettingsChanged() override { ++messageSettingChanges; }
+    void holdScheduledDispatch(bool hold) override { dispatchHeld = hold; }
 };
