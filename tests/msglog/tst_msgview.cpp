@@ -412,6 +412,21 @@ private Q_SLOTS:
         QCOMPARE(numbers(MessageSearch::search(r.records, c)), found);
     }
 
+    void foldAgreesWithNfkcAndCaseFolding()
+    {
+        // The fast walk must give what full compatibility folding gives.
+        QStringList samples;
+        for (char16_t c = 0xFF01; c <= 0xFF9F; ++c) {
+            samples.append(QString(QChar(c)));
+            samples.append(QString(QChar(c)) + QChar(0xFF9E));
+            samples.append(QString(QChar(c)) + QChar(0xFF9F));
+        }
+        samples += {QStringLiteral("ABCxyz 09"), QStringLiteral("会議は15:00～16:00　です。"), QStringLiteral("ﾞ先頭"),
+                    QStringLiteral("Ａｂｃ①ｶﾞ")};
+        for (const QString& s : samples)
+            QCOMPARE(MessageSearch::fold(s), s.normalized(QString::NormalizationForm_KC).toCaseFolded());
+    }
+
     void dateBoxes_data()
     {
         QTest::addColumn<int>("box");
