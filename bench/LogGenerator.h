@@ -3,10 +3,14 @@
 // A message log of N records for the benchmarks: Japanese text, quotes, both
 // date forms, every 17th record in the trash.
 
+#include "common/TextScramble.h"
 #include "msglog/MessageLog.h"
+#include "platform/FileOps.h"
+#include "platform/TextFile.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // names[0] is the user, names[1] the writer of every record.
 inline QStringList defaultNames()
@@ -48,3 +52,24 @@ inline QStringList generate(int records, const QStringList& names = defaultNames
     return lines;
 }
 
+
+// The log written twice into dir: plain ("msglog.txt") and locked with the
+// password "pw" ("locked.txt"); the two paths.
+inline std::pair<QString, QString> writeLogs(const QTemporaryDir& dir, const QStringList& lines)
+{
+    const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
+    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
+    QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
+    for (const QString& l : lines)
+        lockedLines.append(Text_Scramble(l, 1));
+    const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
+    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
+    return {plainPath, lockedPath};
+}
+
+// The benchmark's arguments: records (default 100,000) and runs (default 5).
+inline std::pair<int, int> benchArguments(int argc, char** argv)
+{
+    return {argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000,
+            argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5};
+}

@@ -8,6 +8,7 @@
 //
 //   build/bin/bench_msglog [records=100000] [runs=5] [plain|locked|rewrite]
 
+#include "BenchSupport.h"
 #include "LogGenerator.h"
 #include "common/TextScramble.h"
 #include "msglog/LogRewrite.h"
@@ -27,18 +28,6 @@
 
 namespace {
 
-template<typename F>
-double bestMs(int runs, F&& f)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 } // namespace
 
@@ -57,19 +46,12 @@ double bestMs(int runs, F&& f)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    const auto [records, runs] = benchArguments(argc, argv);
     QTextStream out(stdout);
 
     QTemporaryDir dir;
     const QStringList lines = generate(records);
-    const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
-    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
-    QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
-    for (const QString& l : lines)
-        lockedLines.append(Text_Scramble(l, 1));
-    const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
-    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
+    const auto [plainPath, lockedPath] = writeLogs(dir, lines);
 
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},

@@ -37,18 +37,6 @@
 
 namespace {
 
-template<typename F>
-double bestMs(int runs, F&& f)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 class QuietHost final : public MainHost
 {
@@ -74,8 +62,7 @@ QString fmt(double v, int decimals = 1)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    const auto [records, runs] = benchArguments(argc, argv);
     QTextStream out(stdout);
 
     QTemporaryDir dir;
@@ -83,13 +70,7 @@ int main(int argc, char** argv)
     QStringList names = defaultNames();
     names.append(QStringLiteral("高橋"));
     const QStringList lines = generate(records, names);
-    const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
-    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
-    QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
-    for (const QString& l : lines)
-        lockedLines.append(Text_Scramble(l, 1));
-    const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
-    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
+    const auto [plainPath, lockedPath] = writeLogs(dir, lines);
 
     CountingBox box;
     QtFileDialog files; // never opened here

@@ -1,10 +1,10 @@
 // The message viewer on the demo office, on a real X display: the splitter
 // dragged by X pointer events (xdotool) stops 100 twips from the edge, and the
 // window with a quoted reply shown is saved as build/msgview-xvfb.png.
-#include "board/MainHost.h"
 #include "msglog/frmMsgView.h"
 #include "platform/Twips.h"
 #include "support/Controls.h"
+#include "support/FakeMainHost.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -21,19 +21,6 @@
 
 namespace {
 
-class Host final : public MainHost
-{
-public:
-    QWidget* hostWidget() override { return nullptr; }
-    void pauseMessageTimers() override {}
-    void resumeMessageTimers() override {}
-    void showHelp(int) override {}
-    void cboGroup_Click() override {}
-    void reloadBoards() override {}
-    void reloadDestinations() override {}
-    void reloadReturns() override {}
-    void absenceWatchChanged() override {}
-};
 
 bool xdotool(const QStringList& args)
 {
@@ -58,7 +45,7 @@ private Q_SLOTS:
         QCOMPARE(demo.exitCode(), 0);
         TestUser user(dir.path());
         user.loadSettings();
-        Host host;
+        FakeMainHost host;
         QPointer<frmMsgView> w = new frmMsgView(user.ctx(), host);
         w->Form_Load();
         w->show();
