@@ -183,8 +183,11 @@ int main(int argc, char** argv)
 
             const qsizetype bytes = Fs::length(path);
             const qsizetype table = t.memoryBytes();
-            out << "  memory: log " << fmt(double(bytes) / records) << " bytes/record, loaded table "
-                << fmt(double(table) / records) << " bytes/record, ratio " << fmt(double(table) / bytes, 2) << "\n";
+            const qsizetype view = w.log().memoryBytes();
+            out << "  memory: log " << fmt(double(bytes) / records) << " bytes/record; record table "
+                << fmt(double(table) / records) << " bytes/record (ratio " << fmt(double(table) / bytes, 2)
+                << "), with the viewer's sort entries, orders and tree " << fmt(double(table + view) / records)
+                << " bytes/record (ratio " << fmt(double(table + view) / bytes, 2) << ")\n";
         }
         delete kept;
         Q_UNUSED(sink);

@@ -310,6 +310,17 @@ void Model::build()
             m_nodes[i].records.append(key.record);
 }
 
+qsizetype Model::memoryBytes() const
+{
+    qsizetype n = qsizetype((m_keys.capacity() + m_sorted.capacity() + m_byDate.capacity()) * sizeof(Key)
+                            + (m_order.capacity() + m_partyOf.capacity()) * sizeof(qint32));
+    for (const QString& p : m_parties)
+        n += p.capacity() * 2 + qsizetype(sizeof(QString));
+    for (const Node& node : m_nodes)
+        n += qsizetype(sizeof(Node)) + node.records.capacity() * qsizetype(sizeof(qint32)) + node.text.capacity() * 2;
+    return n;
+}
+
 QList<qint32> Model::listed(const NodeKey& key) const
 {
     const int i = findNode(key);

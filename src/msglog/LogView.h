@@ -88,6 +88,8 @@ public:
     int sortCount() const { return m_sortCount; }
 
     const QList<Node>& nodes() const { return m_nodes; }
+    // Bytes held beside the record table: sort entries, orders, party names, nodes.
+    qsizetype memoryBytes() const;
     int findNode(const NodeKey& key) const { return m_index.value(key, -1); }
     // Records listed by a node (none for a year, a month, or an unknown key).
     QList<qint32> listed(const NodeKey& key) const;
