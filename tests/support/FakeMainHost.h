@@ -6,12 +6,14 @@
 #include <QWidget>
 
 // The main window as the windows it opens see it: counts the timers' pauses
-// and records the help contexts asked for.
+// and resumes and records the help contexts asked for.
 class FakeMainHost final : public MainHost
 {
 public:
     QWidget widget;
     int pauses = 0, resumes = 0;
+    int& paused = pauses;
+    int& resumed = resumes;
     QList<int> help;
     QWidget* hostWidget() override { return &widget; }
     void pauseMessageTimers() override { ++pauses; }
