@@ -18,6 +18,7 @@
 #include "dialogs/frmKeijiban.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
+#include "memo/frmInfomation.h"
 #include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
@@ -293,7 +294,8 @@ void frmMain::buildMenus()
     addItem(view, QStringLiteral("未受信ﾒｯｾｰｼﾞ一覧"), "mnuReceive", false);
     addItem(view, QStringLiteral("未送信メッセージ一覧"), "mnuUnsent", false);
     view->addSeparator();
-    addItem(view, QStringLiteral("今日は何の日？"), "mnuNani", false);
+    connect(addItem(view, QStringLiteral("今日は何の日？"), "mnuNani"), &QAction::triggered, this,
+            [this] { openDialog<frmInfomation>(); });
 
     QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
     massage->setObjectName(QStringLiteral("mnuMassage"));

@@ -2,6 +2,7 @@
 
 #include "board/BoardState.h"
 #include "ftp/FtpList.h"
+#include "memo/BannerServer.h"
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 
@@ -71,6 +72,9 @@ public:
     // first asked for unless another was set first.
     IFtpClient& ftpClient();
     void setFtpClient(IFtpClient* client) { m_ftp = client; }
+    // The date memo window's banner server: the built-in one unless set.
+    const BannerServer& bannerServer() const { return m_bannerServer; }
+    void setBannerServer(const BannerServer& server) { m_bannerServer = server; }
     // Key and button use, for the inactivity watch; the same rule.
     IInputActivity& inputActivity();
     void setInputActivity(IInputActivity* activity) { m_activity = activity; }
@@ -90,5 +94,6 @@ private:
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     IFtpClient* m_ftp = nullptr;
     std::unique_ptr<IFtpClient> m_ownFtp;
+    BannerServer m_bannerServer = BannerServer::builtIn();
     std::unique_ptr<IInputActivity> m_systemActivity;
 };
