@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include <cerrno>
 
 namespace DayKey {
@@ -245,6 +247,41 @@ QByteArray encode(const QList<DayBlocks::Block>& blocks, const Scramble::KeySour
     for (const QString& record : DayBlocks::format(blocks))
         lines << QuotedCsv::formatTextLine({Scramble::encode(record, keys)});
     return TextFile::joinLines(lines);
+}
+
+QList<QList<DayBlocks::Block>> fromSource(const QString& source, QString* error)
+{
+    QList<QList<DayBlocks::Block>> months(12);
+    const QStringList lines = TextFile::splitLines(source);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString& line = lines[n];
+        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+            continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        int month = 0, day = 0;
+        const QString text = tab < 0 ? QString() : line.mid(tab + 1).trimmed();
+        QString why;
+        if (tab < 0 || !DayKey::parse(line.left(tab), &month, &day) || day > DayKey::monthLength(month))
+            why = QStringLiteral("no day key and tab");
+        else if (text.isEmpty())
+            why = QStringLiteral("empty text");
+        else if (text == QLatin1String("-"))
+            why = QStringLiteral("a text line \"-\" would end the day");
+        if (!why.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("line %1: %2").arg(n + 1).arg(why);
+            return {};
+        }
+        QList<DayBlocks::Block>& blocks = months[month - 1];
+        const QString key = DayKey::make(month, day);
+        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const DayBlocks::Block& b) { return b.key == key; });
+        if (it == blocks.end())
+            it = blocks.insert(std::upper_bound(blocks.begin(), blocks.end(), key,
+                                                [](const QString& k, const DayBlocks::Block& b) { return k < b.key; }),
+                               DayBlocks::Block {key, {}, true});
+        it->lines << text;
+    }
+    return months;
 }
 
 } // namespace DayTexts

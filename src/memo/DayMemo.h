@@ -89,4 +89,10 @@ QList<DayBlocks::Block> readFile(const QString& path);
 // One file's content: every record scrambled and quoted, one per line.
 QByteArray encode(const QList<DayBlocks::Block>& blocks, const Scramble::KeySource& keys);
 
+// The editable source of the day texts (UTF-8): lines "MM/DD<tab>text", a day
+// repeated for more lines, "#" comments and blank lines skipped. The blocks
+// of each month 1 to 12 in day order; an empty list and *error (line number
+// and reason) when a line is not of that form.
+QList<QList<DayBlocks::Block>> fromSource(const QString& source, QString* error);
+
 } // namespace DayTexts
