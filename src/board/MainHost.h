@@ -30,6 +30,13 @@ public:
     virtual void reloadReturns() = 0;
     // Starts or stops the inactivity watch by setting 104, just saved.
     virtual void absenceWatchChanged() = 0;
+    // The group, destination and return boxes take the font of settings 73
+    // and 74, just saved.
+    virtual void applyBoxFont() {}
+    // Redraws the grid whole (colours, font, row height changed).
+    virtual void redrawBoard() { cboGroup_Click(); }
+    // Unloads the main window as its end item does, once the caller returned.
+    virtual void endProgram() {}
 
 protected:
     MainHost() = default;

@@ -12,6 +12,7 @@
 #include "messaging/frmMessage.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmFilePath.h"
 #include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
@@ -335,13 +336,8 @@ void frmMain::buildMenus()
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     connect(addItem(help, QStringLiteral("目次"), "mnuMokuji"), &QAction::triggered, this, [this] { showHelp(11); });
-    connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this, [this] {
-        pauseMessageTimers();
-        m_ctx.msgBox().show({QStringLiteral("Porlune Ver") + versionText()
-                                 + QStringLiteral("\n行き先掲示板・メッセンジャー"),
-                             QStringLiteral("バージョン情報"), MsgIcon::Information, MsgButtons::Ok});
-        resumeMessageTimers();
-    });
+    connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this,
+            [this] { openDialog<frmAbout>(); });
     connect(addItem(help, QStringLiteral("作者ﾎｰﾑﾍﾟｰｼﾞへ"), "mnuHomePage"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://porlune.example.jp/"))); });
 
@@ -430,10 +426,7 @@ void frmMain::Form_Load()
     m_absence.start();
 
     // 13. font of the three boxes (the grid cells get it as they are filled).
-    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
-    for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
-        box->setFont(font);
-    DataGrid1->setFont(font);
+    applyBoxFont();
 
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
@@ -521,6 +514,27 @@ void frmMain::reloadBoards()
     }
     m_forceRedraw = true;
     cboGroup_Click();
+}
+
+void frmMain::applyBoxFont()
+{
+    const Settings& s = m_ctx.settings();
+    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
+    for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
+        box->setFont(font);
+    DataGrid1->setFont(font);
+}
+
+void frmMain::redrawBoard()
+{
+    m_forceRedraw = true;
+    cboGroup_Click();
+}
+
+void frmMain::endProgram()
+{
+    // Queued: the dialog that asked is still on the stack.
+    QTimer::singleShot(0, this, &frmMain::unload);
 }
 
 void frmMain::showHelp(int context)

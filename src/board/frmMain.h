@@ -87,6 +87,9 @@ public:
     void reloadReturns() override;
     // Timer6 on or off by setting 104.
     void absenceWatchChanged() override;
+    void applyBoxFont() override;
+    void redrawBoard() override;
+    void endProgram() override;
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
