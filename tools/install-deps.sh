@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxi-dev libxkbcommon-dev
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev python3-pyftpdlib
     xvfb xauth x11-utils xdotool
     openbox trayer imagemagick
     samba smbnetfs fuse3 iproute2
