@@ -10,6 +10,7 @@
 #include "platform/TextFile.h"
 #include "support/Controls.h"
 #include "support/FileSizeCap.h"
+#include "MemoFixture.h"
 #include "support/LoopbackFtp.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
@@ -30,13 +31,6 @@ namespace {
 QString memoPath(TestUser& u)
 {
     return u.ctx().programPath(QStringLiteral("memo.dat"));
-}
-
-void copyDayTexts(const QString& folder)
-{
-    const QDir data(QStringLiteral(PORLUNE_DATA_DIR));
-    for (const QString& name : data.entryList({QStringLiteral("nani*.dat")}, QDir::Files))
-        QVERIFY(QFile::copy(data.filePath(name), Paths::join(folder, name)));
 }
 
 // A user whose settings are loaded, with the banner switched by setting 102.
@@ -235,7 +229,7 @@ private Q_SLOTS:
     {
         TestUser u;
         prepare(u, false);
-        copyDayTexts(u.folder());
+        QVERIFY(MemoFixture::copyDayTexts(u.folder()));
         QCOMPARE(TextFile::writeLines(memoPath(u), {"06/15", "明日の件", "-", "06/14", "今日の件", "-"}), 0);
         frmInfomation w(u.ctx());
         auto* info = control<QPlainTextEdit>(&w, "txtInfo");
@@ -373,24 +367,14 @@ private Q_SLOTS:
     {
         LoopbackFtp::Server server(QStringLiteral(PORLUNE_FTP_SERVER));
         QVERIFY2(server.ready(), "the loopback FTP server (python3-pyftpdlib) does not start");
-        QVERIFY(QDir().mkdir(server.file(QStringLiteral("banner"))));
-        for (const char* name : {"100.gif", "200.gif", "300.gif"})
-            QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BANNER_DIR "/") + QLatin1String(name),
-                                server.file(QStringLiteral("banner/") + QLatin1String(name))));
-        QCOMPARE(Fs::writeBytes(server.file("banner/url.txt"),
-                                Sjis::encode(u"https://example.jp/one\r\njavascript:alert(1)\r\nhttp://example.jp/three\r\n")), 0);
-        QCOMPARE(Fs::writeBytes(server.file("banner/kou.txt"), Sjis::encode(u"春の新製品\r\n夏の特売\r\n秋の催し\r\n")), 0);
+        QVERIFY(MemoFixture::putBanner(server, QStringLiteral("banner"),
+                                       QStringLiteral("https://example.jp/one\r\njavascript:alert(1)\r\nhttp://example.jp/three\r\n")));
 
         TestUser u;
         prepare(u, true);
         CurlFtpClient ftp({});
         u.ctx().setFtpClient(&ftp);
-        BannerServer where;
-        where.hostSpec = server.address();
-        where.user = LoopbackFtp::kUser;
-        where.password = LoopbackFtp::kPassword;
-        where.folder = QStringLiteral("banner");
-        where.siteUrl = QStringLiteral("https://porlune.example.jp/");
+        const BannerServer where = MemoFixture::bannerServerOf(server.address(), QStringLiteral("banner"));
         u.ctx().setBannerServer(where);
 
         QElapsedTimer t;
@@ -428,10 +412,7 @@ private Q_SLOTS:
         prepare(u, true);
         CurlFtpClient ftp({});
         u.ctx().setFtpClient(&ftp);
-        BannerServer where;
-        where.hostSpec = silent.address() + QStringLiteral(":21:30"); // the server's own wait is longer
-        where.user = LoopbackFtp::kUser;
-        where.password = LoopbackFtp::kPassword;
+        BannerServer where = MemoFixture::bannerServerOf(silent.address() + QStringLiteral(":21:30")); // the server's own wait is longer
         where.limitSeconds = 2;
         u.ctx().setBannerServer(where);
         QElapsedTimer t;

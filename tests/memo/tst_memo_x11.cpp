@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
+#include "MemoFixture.h"
 #include "support/Controls.h"
 #include "support/LoopbackFtp.h"
 #include "support/TestContext.h"
@@ -48,27 +49,18 @@ private Q_SLOTS:
     {
         LoopbackFtp::Server server(QStringLiteral(PORLUNE_FTP_SERVER));
         QVERIFY2(server.ready(), "the loopback FTP server (python3-pyftpdlib) does not start");
-        for (const char* name : {"100.gif", "200.gif", "300.gif"})
-            QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BANNER_DIR "/") + QLatin1String(name), server.file(QLatin1String(name))));
-        QCOMPARE(Fs::writeBytes(server.file("url.txt"), "https://example.jp/1\r\nhttps://example.jp/2\r\nhttps://example.jp/3\r\n"), 0);
-        QCOMPARE(Fs::writeBytes(server.file("kou.txt"), Sjis::encode(u"春の新製品\r\n夏の特売\r\n秋の催し\r\n")), 0);
+        QVERIFY(MemoFixture::putBanner(server, QString(),
+                                       QStringLiteral("https://example.jp/1\r\nhttps://example.jp/2\r\nhttps://example.jp/3\r\n")));
 
         TestUser u;
         u.loadSettings();
         u.clock().set(QDateTime(QDate(2026, 12, 11), QTime(9, 0)));
-        const QDir data(QStringLiteral(PORLUNE_DATA_DIR));
-        for (const QString& name : data.entryList({QStringLiteral("nani*.dat")}, QDir::Files))
-            QVERIFY(QFile::copy(data.filePath(name), Paths::join(u.folder(), name)));
+        QVERIFY(MemoFixture::copyDayTexts(u.folder()));
         const QString memoPath = u.ctx().programPath(QStringLiteral("memo.dat"));
         QCOMPARE(TextFile::writeLines(memoPath, {"12/11", "10時 総務部と打合せ", "15時 見積書を送る", "-"}), 0);
         CurlFtpClient ftp({});
         u.ctx().setFtpClient(&ftp);
-        BannerServer where;
-        where.hostSpec = server.address();
-        where.user = LoopbackFtp::kUser;
-        where.password = LoopbackFtp::kPassword;
-        where.siteUrl = QStringLiteral("https://porlune.example.jp/");
-        u.ctx().setBannerServer(where);
+        u.ctx().setBannerServer(MemoFixture::bannerServerOf(server.address()));
 
         frmInfomation w(u.ctx());
         w.show();
