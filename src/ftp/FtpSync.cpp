@@ -18,10 +18,10 @@ QList<FtpJob> ftpSyncJobs(const FtpListTable& table)
         FtpJob job;
         job.index = k;
         job.upload = e.upDown == 0;
-        job.hostSpec = ftpHostSpecFor(e.serverName);
+        job.server = e.serverName;
         job.user = e.userName;
         job.password = e.password;
-        job.remotePath = ftpRemotePath(e.serverPath);
+        job.remotePath = e.serverPath;
         job.boardPath = e.boardFilePath;
         jobs.append(job);
     }
@@ -84,7 +84,7 @@ bool FtpSync::FtpList_Sync(const FtpListTable& table)
 
 void FtpSync::work(int run, QList<FtpJob> jobs)
 {
-    for (const FtpJob& job : jobs) {
+    for (FtpJob& job : jobs) {
         if (m_abort)
             break;
         if (job.upload) {
@@ -95,9 +95,8 @@ void FtpSync::work(int run, QList<FtpJob> jobs)
             if (const int err = readBoardSnapshot(job.boardPath, &snapshot, m_workerWaits)) {
                 out.error = Fs::errorText(err);
             } else {
-                const FtpResult r = m_client.put(job.hostSpec, job.user, job.password, job.remotePath, snapshot, &m_abort);
-                out.transferred = r.ok;
-                out.error = r.error;
+                out.transferred = FtpPut(m_client, job.server, job.user, job.password, job.remotePath, snapshot,
+                                         &out.error, &m_abort);
             }
             QMetaObject::invokeMethod(
                 this, [this, run, out] {
@@ -106,9 +105,11 @@ void FtpSync::work(int run, QList<FtpJob> jobs)
                 },
                 Qt::QueuedConnection);
         } else {
-            FtpResult r = m_client.get(job.hostSpec, job.user, job.password, job.remotePath, &m_abort);
+            QByteArray bytes;
+            QString error;
+            const bool ok = FtpGet(m_client, job.server, job.user, job.password, job.remotePath, &bytes, &error, &m_abort);
             QMetaObject::invokeMethod(
-                this, [this, run, job, bytes = std::move(r.bytes), error = r.error, ok = r.ok] {
+                this, [this, run, job, bytes = std::move(bytes), error, ok] {
                     if (run == m_run)
                         applyDownload(job, bytes, error, ok);
                 },

@@ -17,10 +17,10 @@ class IFtpClient;
 struct FtpJob {
     int index = 0;
     bool upload = false;
-    QString hostSpec;   // server name + ":21:10"
+    QString server;
     QString user;
     QString password;
-    QString remotePath; // as the server is asked for it
+    QString remotePath; // as typed in the list
     QString boardPath;
 };
 

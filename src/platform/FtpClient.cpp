@@ -73,6 +73,28 @@ QString ftpRemotePath(const QString& typed)
     return path;
 }
 
+bool FtpGet(IFtpClient& client, const QString& server, const QString& user, const QString& password,
+            QString& remoteFile, QByteArray* bytes, QString* error, const std::atomic_bool* abort)
+{
+    remoteFile = ftpRemotePath(remoteFile);
+    FtpResult r = client.get(ftpHostSpecFor(server), user, password, remoteFile, abort);
+    if (error)
+        *error = r.error;
+    if (r.ok && bytes)
+        *bytes = std::move(r.bytes);
+    return r.ok;
+}
+
+bool FtpPut(IFtpClient& client, const QString& server, const QString& user, const QString& password,
+            QString& remoteFile, const QByteArray& bytes, QString* error, const std::atomic_bool* abort)
+{
+    remoteFile = ftpRemotePath(remoteFile);
+    const FtpResult r = client.put(ftpHostSpecFor(server), user, password, remoteFile, bytes, abort);
+    if (error)
+        *error = r.error;
+    return r.ok;
+}
+
 FtpLog::FtpLog(QString path, qint64 maxBytes) : m_path(std::move(path)), m_maxBytes(maxBytes) {}
 
 void FtpLog::write(const QString& host, const QString& what, const QString& outcome)

@@ -54,6 +54,16 @@ protected:
     IFtpClient() = default;
 };
 
+// The two transfers as the program's callers make them: the server name gets
+// the host specification above, the remote path as typed loses its leading
+// separator (the caller's variable too). True when the whole file came or
+// went; error, when given, gets libcurl's text on failure.
+bool FtpGet(IFtpClient& client, const QString& server, const QString& user, const QString& password,
+            QString& remoteFile, QByteArray* bytes, QString* error = nullptr, const std::atomic_bool* abort = nullptr);
+bool FtpPut(IFtpClient& client, const QString& server, const QString& user, const QString& password,
+            QString& remoteFile, const QByteArray& bytes, QString* error = nullptr,
+            const std::atomic_bool* abort = nullptr);
+
 // The transfer log: one line per connection and per transfer (time, host,
 // file, outcome), appended; when it grows past maxBytes its older half is
 // dropped. Passwords never reach it.
