@@ -96,11 +96,11 @@ Banner fetch(IFtpClient& ftp, const BannerServer& server)
             QString remote = fileNames()[i];
             if (!server.folder.isEmpty())
                 remote = server.folder + u'/' + remote;
-            FtpResult r = ftp.get(server.hostSpec, server.user, server.password, ftpRemotePath(remote),
-                                  &shared->abort);
-            if (!r.ok || shared->abort)
+            QByteArray bytes;
+            if (!FtpGet(ftp, server.server, server.user, server.password, remote, &bytes, nullptr, &shared->abort)
+                || shared->abort)
                 break;
-            shared->files[i] = std::move(r.bytes);
+            shared->files[i] = std::move(bytes);
         }
         shared->done = true;
     });

@@ -5,13 +5,13 @@
 // Where the date memo window's banner comes from. Built into the program and
 // empty as delivered: then nothing is fetched and the start is not delayed.
 struct BannerServer {
-    QString hostSpec; // "name[:port[:seconds]]", as every FTP transfer takes it
+    QString server;   // the FTP server's name or address
     QString user;
     QString password;
     QString folder;   // on the server; empty = the login folder
     QString siteUrl;  // the address lblUrl shows and opens
     int limitSeconds = 8; // the whole fetch of the five files
 
-    bool configured() const { return !hostSpec.isEmpty(); }
+    bool configured() const { return !server.isEmpty(); }
     static BannerServer builtIn() { return {}; }
 };

@@ -41,7 +41,7 @@ inline bool putBanner(const LoopbackFtp::Server& server, const QString& folder, 
 inline BannerServer bannerServerOf(const QString& address, const QString& folder = QString())
 {
     BannerServer where;
-    where.hostSpec = address;
+    where.server = address;
     where.user = LoopbackFtp::kUser;
     where.password = LoopbackFtp::kPassword;
     where.folder = folder;

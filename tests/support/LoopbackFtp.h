@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QProcess>
-#include <QRandomGenerator>
+#include <QCryptographicHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,27 +11,32 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// FTP servers on loopback for tests: each on an address of its own
-// (127.x.y.z is routed to lo whole), port 21, so runs never meet.
+// FTP servers on loopback for tests, each on an address of its own, port 21.
 namespace LoopbackFtp {
 
 inline const QString kUser = QStringLiteral("porlune");
 inline const QString kPassword = QStringLiteral("s3cret-pw");
 
-inline QString freshAddress()
+// Addresses of this checkout: 127.A.B.x, A and B from the server script's
+// path, so the servers of two checkouts tested side by side never meet; x
+// counts up within the run (127.0.0.0/8 is routed to lo whole).
+inline QString freshAddress(const QString& script)
 {
-    auto* rng = QRandomGenerator::global();
-    return QStringLiteral("127.%1.%2.%3").arg(rng->bounded(1, 255)).arg(rng->bounded(0, 256)).arg(rng->bounded(2, 255));
+    static const QByteArray mark = QCryptographicHash::hash(script.toUtf8(), QCryptographicHash::Sha1);
+    static int next = 0;
+    return QStringLiteral("127.%1.%2.%3").arg(1 + quint8(mark[0]) % 254).arg(quint8(mark[1])).arg(2 + next++ % 250);
 }
 
 // Takes connections (the system completes them) and never says a word.
 class SilentServer
 {
 public:
-    SilentServer()
+    explicit SilentServer(const QString& script)
     {
-        m_address = freshAddress();
+        m_address = freshAddress(script);
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in a {};
         a.sin_family = AF_INET;
         a.sin_port = htons(21);
@@ -61,7 +66,7 @@ class Server
 public:
     explicit Server(const QString& script, bool slow = false)
     {
-        m_address = freshAddress();
+        m_address = freshAddress(script);
         QStringList args {script, m_address, QStringLiteral("21"), kUser, kPassword, m_root.path()};
         if (slow)
             args << QStringLiteral("slow");
