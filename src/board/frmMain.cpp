@@ -24,6 +24,7 @@
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/HelpViewer.h"
+#include "msglog/frmMsgView.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeWindow.h"
 #include "platform/SystemColors.h"
@@ -272,7 +273,8 @@ void frmMain::buildMenus()
     connect(addItem(file, QStringLiteral("個別ファイルの場所の設定"), "mnuKobetsuF"), &QAction::triggered, this,
             [this] { openDialog<frmFilePath2>(); });
     file->addSeparator();
-    addItem(file, QStringLiteral("メッセージビューワ起動"), "mnuMview", false);
+    connect(addItem(file, QStringLiteral("メッセージビューワ起動"), "mnuMview"), &QAction::triggered, this,
+            &frmMain::mnuMview_Click);
     connect(addItem(file, QStringLiteral("メッセージログを見る"), "mnuMLog"), &QAction::triggered, this,
             &frmMain::mnuMLog_Click);
     connect(addItem(file, QStringLiteral("行き先ログを見る"), "mnuGoLog"), &QAction::triggered, this,
@@ -563,6 +565,8 @@ void frmMain::pauseMessageTimers()
 
 void frmMain::resumeMessageTimers()
 {
+    if (m_unloaded)
+        return; // a window closed by the unload does not start the polls again
     const Settings& s = m_ctx.settings();
     if (s.intValue(37) > 0)
         Timer1.start();
@@ -992,6 +996,30 @@ void frmMain::mnuGoLog_Click()
 
 void frmMain::mnuMview_Click()
 {
+    if (m_viewer) {
+        // One viewer at a time: the open one comes to the front.
+        m_viewer->showNormal();
+        m_viewer->raise();
+        m_viewer->activateWindow();
+        return;
+    }
+    if (!frmMsgView::canOpenLog(m_ctx.settings().text(SettingNo::MessageLog))) {
+        pauseMessageTimers();
+        m_ctx.msgBox().show({QStringLiteral("メッセージログファイルが見つかりません\n"
+                                            "正しい、メッセージログファイルの場所を指定して下さい"),
+                             QStringLiteral("メッセージログ読み込みエラー"), MsgIcon::Stop, MsgButtons::Ok, 0, true});
+        resumeMessageTimers();
+        return;
+    }
+    m_viewer = new frmMsgView(m_ctx, *this);
+    m_viewer->Form_Load();
+    m_viewer->show();
+    Q_EMIT viewerOpened(m_viewer);
+}
+
+frmMsgView* frmMain::viewer() const
+{
+    return m_viewer;
 }
 
 void frmMain::DataGrid1_MouseDown(const QPoint& pos)

@@ -110,6 +110,8 @@ public:
     void restoreMainWindow();
     // The mail-mark window while Timer2 shows it; null otherwise.
     frmIcon* mailMark() const;
+    // The message viewer while it is open; null otherwise.
+    class frmMsgView* viewer() const;
 
     QTimer Timer1;
     QTimer Timer2;
@@ -121,6 +123,8 @@ public:
 Q_SIGNALS:
     // The window has unloaded: the program ends.
     void unloaded();
+    // A message viewer was opened (the place to connect its commands).
+    void viewerOpened(class frmMsgView* viewer);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -201,5 +205,6 @@ private:
     void trayIcon_RightClick(const QPoint& globalPos);
     bool canHideFromView() const;
     QPointer<frmIcon> m_frmIcon;
+    QPointer<class frmMsgView> m_viewer;
     int m_trayPicture = 0; // picture of the tray icon shown now (0 or 1)
 };

@@ -182,8 +182,10 @@ template<typename CharT>
 class Parser
 {
 public:
-    Parser(RecordTable& table, const CharT* data, qsizetype size, qint64 firstLineNumber, ParseResult& out)
-        : m_table(table), m_data(data), m_size(size), m_lineNo(firstLineNumber - 1), m_out(out)
+    Parser(RecordTable& table, const CharT* data, qsizetype size, qint64 firstLineNumber, ParseResult& out,
+           const Progress* progress = nullptr)
+        : m_table(table), m_data(data), m_size(size), m_lineNo(firstLineNumber - 1), m_out(out),
+          m_progress(progress && *progress ? progress : nullptr)
     {
     }
 
@@ -218,6 +220,8 @@ public:
                 textLine(pos, end, nl);
             }
             pos = nl + 1;
+            if (m_progress && (m_lineNo & 4095) == 0)
+                (*m_progress)(pos, m_size);
         }
         m_out.lineCount = m_lineNo;
     }
@@ -325,6 +329,7 @@ private:
     qsizetype m_runStart = -1;
     qsizetype m_runEnd = -1;
     QString m_own; // the text when it is not one CR LF run of the file
+    const Progress* m_progress = nullptr;
 };
 
 QString RecordTable::view(Span s) const
@@ -361,6 +366,38 @@ QString RecordTable::time(qsizetype k) const
 {
     const Entry& e = m_entries[k];
     return e.hasDate ? QString(reinterpret_cast<const QChar*>(e.time), 6) : QString();
+}
+
+namespace {
+quint64 packKey(const char16_t* units, int n)
+{
+    // One byte a unit keeps the order of the texts, which are digits as written;
+    // a unit above 255 (a damaged date) counts as 255.
+    quint64 v = 0;
+    for (int i = 0; i < n; ++i)
+        v = (v << 8) | std::min<quint64>(units[i], 255);
+    return v;
+}
+} // namespace
+
+quint64 RecordTable::dateKey(qsizetype k) const
+{
+    const Entry& e = m_entries[k];
+    return e.hasDate ? packKey(e.date, 8) : 0;
+}
+
+quint64 RecordTable::timeKey(qsizetype k) const
+{
+    const Entry& e = m_entries[k];
+    return e.hasDate ? packKey(e.time, 6) : 0;
+}
+
+qsizetype RecordTable::memoryBytes() const
+{
+    qsizetype n = m_bytes.capacity() + m_chars.capacity() * 2 + m_entries.capacity() * qsizetype(sizeof(Entry));
+    for (const QString& t : m_ownTexts)
+        n += t.capacity() * 2 + qsizetype(sizeof(QString));
+    return n;
 }
 
 QString RecordTable::text(qsizetype k) const
@@ -400,6 +437,30 @@ QString dateErrorText(const DateError& e)
 
 ParseResult parse(const QByteArray& bytes)
 {
+    return parse(bytes, Progress());
+}
+
+std::optional<QString> lockPassword(const QByteArray& bytes)
+{
+    const qsizetype firstNl = bytes.indexOf('\n');
+    if (firstNl < 0)
+        return std::nullopt;
+    const auto line = [&](qsizetype from, qsizetype to) {
+        if (to > from && bytes[to - 1] == '\r')
+            --to;
+        return QString::fromLatin1(bytes.constData() + from, to - from);
+    };
+    const std::optional<QString> marker = Scramble::decode(line(0, firstNl));
+    if (!marker || *marker != lockMarker())
+        return std::nullopt;
+    qsizetype secondNl = bytes.indexOf('\n', firstNl + 1);
+    if (secondNl < 0)
+        secondNl = bytes.size();
+    return Scramble::decode(line(firstNl + 1, secondNl)).value_or(QString());
+}
+
+ParseResult parse(const QByteArray& bytes, const Progress& progress)
+{
     ParseResult out;
     const qsizetype firstNl = bytes.indexOf('\n');
     QByteArray first = firstNl < 0 ? bytes : bytes.left(firstNl);
@@ -408,7 +469,7 @@ ParseResult parse(const QByteArray& bytes)
     const std::optional<QString> marker = Scramble::decode(QString::fromLatin1(first));
     if (!marker || *marker != lockMarker()) {
         out.records.m_bytes = bytes;
-        Parser<char>(out.records, out.records.m_bytes.constData(), out.records.m_bytes.size(), 1, out).run();
+        Parser<char>(out.records, out.records.m_bytes.constData(), out.records.m_bytes.size(), 1, out, &progress).run();
         return out;
     }
 
@@ -426,6 +487,8 @@ ParseResult parse(const QByteArray& bytes)
         if (end > pos && bytes[end - 1] == '\r')
             --end;
         ++lineNo;
+        if (progress && (lineNo & 4095) == 0)
+            progress(pos, bytes.size()); // decoding is the long part of a locked load
         if (lineNo == 2) {
             out.password = Scramble::decode(QString::fromLatin1(bytes.constData() + pos, end - pos)).value_or(QString());
         } else {
@@ -453,9 +516,18 @@ ParseResult Msglog_Read(const QString& path, IMessageBox& box, int* error)
     if (err)
         return {};
     ParseResult r = parse(bytes);
-    for (const DateError& e : r.dateErrors)
-        box.show({dateErrorText(e), appTitle(), MsgIcon::None, MsgButtons::Ok});
+    reportDateErrors(r.dateErrors, box);
     return r;
+}
+
+void reportDateErrors(const QList<DateError>& errors, IMessageBox& box)
+{
+    if (errors.isEmpty())
+        return;
+    box.show({dateErrorText(errors.first()), appTitle(), MsgIcon::None, MsgButtons::Ok});
+    if (errors.size() > 1)
+        box.show({QStringLiteral("ほかに %1 件の日付エラーがあります（読み飛ばしました）").arg(errors.size() - 1),
+                  appTitle(), MsgIcon::None, MsgButtons::Ok});
 }
 
 bool isLocked(const QString& path)

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 class AppContext;
 class IMessageBox;
 
@@ -63,12 +66,20 @@ public:
     }
     QString text(qsizetype k) const;
     bool inTrash(qsizetype k) const { return m_entries[k].trash; }
+    bool hasDate(qsizetype k) const { return m_entries[k].hasDate; }
+    // The date YYYYMMDD and the time HHMMSS as numbers that order as their
+    // texts do, code unit by code unit (0 without a date, below every date).
+    quint64 dateKey(qsizetype k) const;
+    quint64 timeKey(qsizetype k) const;
+    // Bytes the table holds: the buffer it points into and its entries.
+    qsizetype memoryBytes() const;
     void setTrash(qsizetype k, bool trash) { m_entries[k].trash = trash; }
 
 private:
     template<typename CharT>
     friend class Parser;
     friend struct ParseResult parse(const QByteArray& bytes);
+    friend struct ParseResult parse(const QByteArray& bytes, const std::function<void(qint64, qint64)>& progress);
     struct Span {
         qint32 pos = 0;
         qint32 len = 0;
@@ -111,6 +122,18 @@ struct ParseResult {
 // Splits a log into records. A locked log is told by its first line decoding to
 // the marker; its records start at line 3.
 ParseResult parse(const QByteArray& bytes);
+// The same, telling progress (bytes done, bytes in all) now and then, every
+// few thousand lines, so a caller can move a bar and service its windows.
+using Progress = std::function<void(qint64 done, qint64 total)>;
+ParseResult parse(const QByteArray& bytes, const Progress& progress);
+
+// The password line of a locked log (decoded), or nothing for a plain one.
+// Decided from the bytes themselves at every load.
+std::optional<QString> lockPassword(const QByteArray& bytes);
+
+// Reports date errors as loading does: the first one as its own box, the rest
+// as one count (a damaged log would otherwise give a box per bad record).
+void reportDateErrors(const QList<DateError>& errors, IMessageBox& box);
 
 // Date and time of a "送信者：" line's value (after the prefix): the sender
 // name and, when the date is in one of its two forms, date and time.

@@ -11,6 +11,7 @@
 #include <memory>
 
 class IClock;
+class IColorFontDialogs;
 class IFileDialog;
 class IFtpClient;
 class IGlobalHotKey;
@@ -78,6 +79,9 @@ public:
     // Key and button use, for the inactivity watch; the same rule.
     IInputActivity& inputActivity();
     void setInputActivity(IInputActivity* activity) { m_activity = activity; }
+    // The colour and font choosers; the same rule.
+    IColorFontDialogs& colorFontDialogs();
+    void setColorFontDialogs(IColorFontDialogs* dialogs) { m_colorFont = dialogs; }
 
 private:
     QString m_programFolder;
@@ -90,10 +94,12 @@ private:
     ITrayIcon* m_tray = nullptr;
     IGlobalHotKey* m_hotKey = nullptr;
     IInputActivity* m_activity = nullptr;
+    IColorFontDialogs* m_colorFont = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     IFtpClient* m_ftp = nullptr;
     std::unique_ptr<IFtpClient> m_ownFtp;
     BannerServer m_bannerServer = BannerServer::builtIn();
     std::unique_ptr<IInputActivity> m_systemActivity;
+    std::unique_ptr<IColorFontDialogs> m_systemColorFont;
 };

@@ -1,6 +1,8 @@
 #include "board/BoardAccess.h"
 #include "board/frmMain.h"
 #include "dialogs/frmUser.h"
+#include "msglog/MessageLog.h"
+#include "msglog/frmMsgView.h"
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 #include "platform/QuotedCsv.h"
@@ -400,6 +402,44 @@ private Q_SLOTS:
         QVERIFY(!Fs::exists(QDir(u.folder()).filePath(QStringLiteral("golog.txt"))));
         // Setting 66 puts the set-in values into the boxes.
         QCOMPARE(control<QComboBox>(w.get(), "cboIkisaki")->currentText(), QStringLiteral("席にいます"));
+    }
+
+    void viewerMenuItemOpensOneViewer()
+    {
+        TestUser u;
+        Office office(u);
+        u.ctx().iniFile().store(37, QStringLiteral("30"));
+        const QString log = QDir(u.folder()).filePath(QStringLiteral("msglog.txt"));
+        u.ctx().iniFile().store(32, log);
+        auto w = office.open();
+        QVERIFY(w->Timer1.isActive());
+        QAction* item = action(w.get(), "mnuMview");
+        QVERIFY(item->isEnabled());
+
+        // No log yet: refused, nothing opens.
+        u.box().clear();
+        item->trigger();
+        QCOMPARE(u.box().texts(), QStringList {QStringLiteral("メッセージログファイルが見つかりません\n"
+                                                              "正しい、メッセージログファイルの場所を指定して下さい")});
+        QCOMPARE(u.box().shown()[0].title, QStringLiteral("メッセージログ読み込みエラー"));
+        QVERIFY(!w->viewer());
+        QVERIFY(w->Timer1.isActive());
+
+        TextFile::writeLines(log, MessageLog::sentRecord({QStringLiteral("佐藤花子")}, QStringLiteral("こんにちは"), kMe,
+                                                         QStringLiteral("2006/06/14 10:20:30")));
+        item->trigger();
+        QPointer<frmMsgView> viewer = w->viewer();
+        QVERIFY(viewer && viewer->isVisible());
+        QVERIFY(!viewer->isModal());
+        QVERIFY(!w->Timer1.isActive()); // no message window pops up over the viewer
+        QCOMPARE(viewer->log().size(), 1);
+        // One viewer at a time: the item brings it back to the front.
+        item->trigger();
+        QCOMPARE(w->viewer(), viewer.data());
+        QCOMPARE(u.box().shown().size(), 1);
+        viewer->close();
+        QTRY_VERIFY(!viewer);
+        QVERIFY(w->Timer1.isActive());
     }
 
     void boxesListPersonalEntriesFirst()

@@ -1,0 +1,283 @@
+#include "msglog/LogView.h"
+
+#include <QDate>
+
+#include <algorithm>
+
+namespace LogView {
+
+QStringList sortEntries()
+{
+    return {QStringLiteral("日付,名前順"), QStringLiteral("日付順"), QStringLiteral("名前，日付順"),
+            QStringLiteral("名前順")};
+}
+
+QString NodeKey::text() const
+{
+    const QString ymd = QStringLiteral("YMD");
+    switch (level) {
+    case Level::None:
+        return QString();
+    case Level::Trash:
+        return QStringLiteral("GOMIBAKO");
+    case Level::Year:
+    case Level::Month:
+    case Level::Day:
+        return ymd + date;
+    case Level::DayPerson:
+        return ymd + date + person;
+    case Level::Person:
+        return ymd + person;
+    case Level::PersonYear:
+    case Level::PersonMonth:
+    case Level::PersonDay:
+        return ymd + person + date;
+    }
+    return QString();
+}
+
+size_t qHash(const NodeKey& key, size_t seed)
+{
+    return qHashMulti(seed, int(key.level), key.person, key.date);
+}
+
+QString weekdayText(const QString& yyyymmdd)
+{
+    static const char16_t* const names[7] = {u"(月)", u"(火)", u"(水)", u"(木)", u"(金)", u"(土)", u"(日)"};
+    const QDate d = QDate::fromString(yyyymmdd, QStringLiteral("yyyyMMdd"));
+    if (!d.isValid())
+        return QStringLiteral("()");
+    return QString::fromUtf16(names[d.dayOfWeek() - 1]);
+}
+
+void Model::load(MessageLog::ParseResult result)
+{
+    m_result = std::move(result);
+    const MessageLog::RecordTable& t = m_result.records;
+    const qsizetype n = t.size();
+    m_trashPresent = false;
+
+    // Each other party decoded once; ranks in code-unit order make the sort
+    // compare numbers instead of texts.
+    QHash<QString, qint32> ids;
+    std::vector<QString> distinct;
+    std::vector<qint32> idOf(static_cast<std::size_t>(n));
+    for (qsizetype k = 0; k < n; ++k) {
+        m_trashPresent = m_trashPresent || t.inTrash(k);
+        QString p = t.otherParty(k);
+        auto it = ids.constFind(p);
+        if (it == ids.constEnd()) {
+            it = ids.insert(p, qint32(distinct.size()));
+            distinct.push_back(std::move(p));
+        }
+        idOf[std::size_t(k)] = *it;
+    }
+    std::vector<qint32> byText(distinct.size());
+    for (std::size_t i = 0; i < byText.size(); ++i)
+        byText[i] = qint32(i);
+    std::sort(byText.begin(), byText.end(), [&](qint32 a, qint32 b) { return distinct[std::size_t(a)] < distinct[std::size_t(b)]; });
+    std::vector<qint32> rank(distinct.size());
+    m_parties.assign(distinct.size(), QString());
+    for (std::size_t r = 0; r < byText.size(); ++r) {
+        rank[std::size_t(byText[r])] = qint32(r);
+        m_parties[r] = std::move(distinct[std::size_t(byText[r])]);
+    }
+    m_partyOf.resize(std::size_t(n));
+    for (std::size_t k = 0; k < std::size_t(n); ++k)
+        m_partyOf[k] = rank[std::size_t(idOf[k])];
+
+    m_order.resize(std::size_t(n));
+    for (qint32 k = 0; k < qint32(n); ++k)
+        m_order[std::size_t(k)] = k;
+    m_orderKind = Order::File; // a fresh load is always sorted again
+    m_nodes.clear();
+    m_index.clear();
+    m_fastIndex.clear();
+}
+
+bool Model::select(int index)
+{
+    m_previous = m_current;
+    m_current = index;
+    if (m_previous == m_current)
+        return false;
+    build();
+    return true;
+}
+
+void Model::sortFor(Order order)
+{
+    const MessageLog::RecordTable& t = m_result.records;
+    struct Key {
+        quint64 date;
+        quint64 time;
+        qint32 party;
+    };
+    std::vector<Key> keys(std::size_t(t.size()));
+    for (qsizetype k = 0; k < t.size(); ++k)
+        keys[std::size_t(k)] = {t.dateKey(k), t.timeKey(k), m_partyOf[std::size_t(k)]};
+    // Stable and never recursive: equal keys keep table order however many there are.
+    if (order == Order::ByDate) {
+        std::stable_sort(m_order.begin(), m_order.end(), [&](qint32 a, qint32 b) {
+            const Key &x = keys[std::size_t(a)], &y = keys[std::size_t(b)];
+            if (x.date != y.date)
+                return x.date < y.date;
+            if (x.time != y.time)
+                return x.time < y.time;
+            return x.party < y.party;
+        });
+    } else {
+        std::stable_sort(m_order.begin(), m_order.end(), [&](qint32 a, qint32 b) {
+            const Key &x = keys[std::size_t(a)], &y = keys[std::size_t(b)];
+            if (x.party != y.party)
+                return x.party < y.party;
+            if (x.date != y.date)
+                return x.date < y.date;
+            return x.time < y.time;
+        });
+    }
+    m_orderKind = order;
+    ++m_sortCount;
+}
+
+int Model::addNode(const NodeKey& key, int parent, const QString& text, int image, int selectedImage)
+{
+    Node n;
+    n.key = key;
+    n.text = text;
+    n.image = image;
+    n.selectedImage = selectedImage;
+    n.parent = parent;
+    m_nodes.append(std::move(n));
+    const int i = int(m_nodes.size() - 1);
+    m_index.insert(key, i);
+    return i;
+}
+
+// The node of a record at one level, added under parent when it is new.
+int Model::node(const FastKey& fast, qint32 record, int parent)
+{
+    if (auto it = m_fastIndex.constFind(fast); it != m_fastIndex.constEnd())
+        return *it;
+    const MessageLog::RecordTable& t = m_result.records;
+    const QString d = t.date(record);
+    const QString& p = otherParty(record);
+    NodeKey key;
+    key.level = fast.level;
+    QString text;
+    int image = Folder, selected = FolderOpen;
+    switch (fast.level) {
+    case Level::Year:
+    case Level::PersonYear:
+        key.date = d.left(4);
+        text = key.date + QStringLiteral("年");
+        break;
+    case Level::Month:
+    case Level::PersonMonth:
+        key.date = d.left(6);
+        text = d.mid(4, 2) + QStringLiteral("月");
+        break;
+    case Level::Day:
+    case Level::PersonDay:
+        key.date = d;
+        text = d.mid(6, 2) + QStringLiteral("日") + weekdayText(d);
+        break;
+    case Level::DayPerson:
+        key.date = d;
+        text = p;
+        image = Person;
+        selected = PersonSelected;
+        break;
+    case Level::Person:
+        text = p;
+        image = Person;
+        selected = PersonSelected;
+        break;
+    default:
+        break;
+    }
+    if (fast.level >= Level::DayPerson)
+        key.person = p;
+    const int i = addNode(key, parent, text, image, selected);
+    m_fastIndex.insert(fast, i);
+    return i;
+}
+
+void Model::buildDateTree(bool withPersons)
+{
+    const MessageLog::RecordTable& t = m_result.records;
+    qint32 newest = -1;
+    for (const qint32 k : m_order) {
+        if (t.inTrash(k))
+            continue;
+        const quint64 d = t.dateKey(k);
+        const qint32 p = m_partyOf[std::size_t(k)];
+        const int y = node({Level::Year, -1, d >> 32}, k, -1);
+        const int m = node({Level::Month, -1, d >> 16}, k, y);
+        const int day = node({Level::Day, -1, d}, k, m);
+        const int leaf = withPersons ? node({Level::DayPerson, p, d}, k, day) : day;
+        m_nodes[leaf].records.append(k);
+        newest = k;
+    }
+    if (newest >= 0) {
+        // The newest live record's nodes are opened.
+        const quint64 d = t.dateKey(newest);
+        const qint32 p = m_partyOf[std::size_t(newest)];
+        for (const FastKey& f : {FastKey {Level::Year, -1, d >> 32}, FastKey {Level::Month, -1, d >> 16},
+                                 FastKey {Level::Day, -1, d}, FastKey {Level::DayPerson, p, d}})
+            if (const int i = m_fastIndex.value(f, -1); i >= 0)
+                m_nodes[i].expanded = true;
+    }
+}
+
+void Model::buildNameTree(bool withDates)
+{
+    const MessageLog::RecordTable& t = m_result.records;
+    for (const qint32 k : m_order) {
+        if (t.inTrash(k))
+            continue;
+        const qint32 p = m_partyOf[std::size_t(k)];
+        const int person = node({Level::Person, p, 0}, k, -1);
+        int leaf = person;
+        if (withDates) {
+            const quint64 d = t.dateKey(k);
+            const int y = node({Level::PersonYear, p, d >> 32}, k, person);
+            const int m = node({Level::PersonMonth, p, d >> 16}, k, y);
+            leaf = node({Level::PersonDay, p, d}, k, m);
+        }
+        m_nodes[leaf].records.append(k);
+    }
+}
+
+void Model::build()
+{
+    m_nodes.clear();
+    m_index.clear();
+    m_fastIndex.clear();
+    const bool dateTree = m_current == DateName || m_current == Date;
+    const Order wanted = dateTree ? Order::ByDate : Order::ByName;
+    m_lastSorted = m_orderKind != wanted;
+    if (m_lastSorted)
+        sortFor(wanted);
+    if (dateTree)
+        buildDateTree(m_current == DateName);
+    else
+        buildNameTree(m_current == NameDate);
+
+    NodeKey trash;
+    trash.level = Level::Trash;
+    const int image = m_trashPresent ? TrashFull : TrashEmpty;
+    const int i = addNode(trash, -1, QStringLiteral("ごみ箱"), image, image);
+    const MessageLog::RecordTable& t = m_result.records;
+    for (const qint32 k : m_order)
+        if (t.inTrash(k))
+            m_nodes[i].records.append(k);
+}
+
+QList<qint32> Model::listed(const NodeKey& key) const
+{
+    const int i = findNode(key);
+    return i < 0 ? QList<qint32>() : m_nodes[i].records;
+}
+
+} // namespace LogView
