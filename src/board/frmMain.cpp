@@ -16,6 +16,7 @@
 #include "dialogs/frmFilePath.h"
 #include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
+#include "dialogs/frmHSettei.h"
 #include "dialogs/frmKeijiban.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
@@ -323,7 +324,8 @@ void frmMain::buildMenus()
     connect(addItem(settings, QStringLiteral("自動入力"), "mnuAutoInput"), &QAction::triggered, this,
             &frmMain::mnuAutoInput_Click);
     addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei", false);
-    addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
+    connect(addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS"), &QAction::triggered, this,
+            [this] { openDialog<frmHSettei>(); });
     settings->addSeparator();
     mnuEndSet = addItem(settings, QStringLiteral("今日は終了時に自動入力しない"), "mnuEndSet");
     mnuEndSet->setCheckable(true);

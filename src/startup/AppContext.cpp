@@ -1,7 +1,7 @@
 #include "startup/AppContext.h"
 
-#include "platform/FtpClient.h"
 #include "platform/ColorFontDialogs.h"
+#include "platform/FtpClient.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/InputActivity.h"
 #include "platform/Paths.h"
