@@ -32,6 +32,4 @@ public:
     }
     QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QColor> color(QWidget*, const QColor&) override { return std::nullopt; }
-    std::optional<QFont> font(QWidget*, const QFont&) override { return std::nullopt; }
 };

@@ -13,7 +13,7 @@ if [ ! -f "$folder/Porlune.INI" ]; then
     build/tools/porlune-demo "$folder"
 fi
 install -m 755 build/bin/Porlune "$folder/Porlune"
-install -m 644 data/Porlune.HLP "$folder/Porlune.HLP"
+install -m 644 data/Porlune.HLP data/nani*.dat "$folder/"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: starting Porlune under a virtual X server (xvfb-run)."

@@ -38,6 +38,13 @@ public:
     virtual void messageSettingsChanged() = 0;
     // While held, no scheduled message is dispatched (a list of them is open).
     virtual void holdScheduledDispatch(bool hold) = 0;
+    // The group, destination and return boxes take the font of settings 73
+    // and 74, just saved.
+    virtual void applyBoxFont() {}
+    // Redraws the grid whole (colours, font, row height changed).
+    virtual void redrawBoard() { cboGroup_Click(); }
+    // Unloads the main window as its end item does, once the caller returned.
+    virtual void endProgram() {}
 
 protected:
     MainHost() = default;

@@ -3,6 +3,7 @@
 #include "board/BoardRow.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
+#include "platform/SharedClaim.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
 #include "startup/AppContext.h"
@@ -50,6 +51,13 @@ bool appendWhereaboutsLog(AppContext& ctx, const QString& line, const QString& p
         ctx.msgBox().stop(QStringLiteral("ログを書き込むファイルが見つかりません\n"
                                          "[ファイル]-[個別ファイルの場所の設定]を確認してください"),
                           QStringLiteral("ファイルが見つかりません"));
+        return false;
+    }
+    // The log may sit in a shared folder: appenders of several copies take
+    // turns under its claim, so no line lands on top of another.
+    SharedClaim claim(SharedClaim::lockPathFor(path));
+    if (const int err = claim.acquire()) {
+        reportFileError(ctx.msgBox(), procedure, path, FileErrorKind::Open, err);
         return false;
     }
     if (const int err = Fs::appendBytes(path, Sjis::encode(line) + "\r\n")) {

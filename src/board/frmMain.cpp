@@ -15,16 +15,19 @@
 #include "messaging/frmUnsent.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmFilePath.h"
 #include "ftp/FtpSync.h"
 #include "dialogs/frmFilePath2.h"
 #include "dialogs/frmKFEdit.h"
 #include "dialogs/frmKLEdit.h"
+#include "dialogs/frmHSettei.h"
 #include "dialogs/frmKeijiban.h"
 #include "ftp/frmFTPEdit.h"
 #include "dialogs/frmKSettei.h"
 #include "dialogs/frmKobetsu.h"
 #include "dialogs/frmUser.h"
+#include "memo/frmInfomation.h"
 #include "messaging/frmMailSend.h"
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
@@ -308,7 +311,8 @@ void frmMain::buildMenus()
     connect(addItem(view, QStringLiteral("未送信メッセージ一覧"), "mnuUnsent"), &QAction::triggered, this,
             [this] { openDialog<frmUnsent>(); });
     view->addSeparator();
-    addItem(view, QStringLiteral("今日は何の日？"), "mnuNani", false);
+    connect(addItem(view, QStringLiteral("今日は何の日？"), "mnuNani"), &QAction::triggered, this,
+            [this] { openDialog<frmInfomation>(); });
 
     QAction* massage = bar->addAction(QStringLiteral("ﾒｯｾｰｼﾞ"));
     massage->setObjectName(QStringLiteral("mnuMassage"));
@@ -335,7 +339,8 @@ void frmMain::buildMenus()
             &frmMain::mnuAutoInput_Click);
     connect(addItem(settings, QStringLiteral("メッセージ"), "mnuMSettei"), &QAction::triggered, this,
             [this] { openDialog<frmMSettei>(); });
-    addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS", false);
+    connect(addItem(settings, QStringLiteral("表示設定"), "mnuHyojiS"), &QAction::triggered, this,
+            [this] { openDialog<frmHSettei>(); });
     settings->addSeparator();
     mnuEndSet = addItem(settings, QStringLiteral("今日は終了時に自動入力しない"), "mnuEndSet");
     mnuEndSet->setCheckable(true);
@@ -353,13 +358,8 @@ void frmMain::buildMenus()
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     connect(addItem(help, QStringLiteral("目次"), "mnuMokuji"), &QAction::triggered, this, [this] { showHelp(11); });
-    connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this, [this] {
-        pauseMessageTimers();
-        m_ctx.msgBox().show({QStringLiteral("Porlune Ver") + versionText()
-                                 + QStringLiteral("\n行き先掲示板・メッセンジャー"),
-                             QStringLiteral("バージョン情報"), MsgIcon::Information, MsgButtons::Ok});
-        resumeMessageTimers();
-    });
+    connect(addItem(help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), "mnuVersion"), &QAction::triggered, this,
+            [this] { openDialog<frmAbout>(); });
     connect(addItem(help, QStringLiteral("作者ﾎｰﾑﾍﾟｰｼﾞへ"), "mnuHomePage"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://porlune.example.jp/"))); });
 
@@ -448,10 +448,7 @@ void frmMain::Form_Load()
     m_absence.start();
 
     // 13. font of the three boxes (the grid cells get it as they are filled).
-    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
-    for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
-        box->setFont(font);
-    DataGrid1->setFont(font);
+    applyBoxFont();
 
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
@@ -538,6 +535,27 @@ void frmMain::reloadBoards()
     }
     m_forceRedraw = true;
     cboGroup_Click();
+}
+
+void frmMain::applyBoxFont()
+{
+    const Settings& s = m_ctx.settings();
+    const QFont font = Twips::fontOf(s.text(73), s.realValue(74));
+    for (QComboBox* box : {cboGroup, cboIkisaki, cboModori})
+        box->setFont(font);
+    DataGrid1->setFont(font);
+}
+
+void frmMain::redrawBoard()
+{
+    m_forceRedraw = true;
+    cboGroup_Click();
+}
+
+void frmMain::endProgram()
+{
+    // Queued: the dialog that asked is still on the stack.
+    QTimer::singleShot(0, this, &frmMain::unload);
 }
 
 void frmMain::showHelp(int context)

@@ -108,6 +108,9 @@ public:
     void messageSettingsChanged() override;
     void holdScheduledDispatch(bool hold) override;
     bool scheduledDispatchHeld() const { return m_dispatchHeld; }
+    void applyBoxFont() override;
+    void redrawBoard() override;
+    void endProgram() override;
     const AbsenceWatch& absenceWatch() const { return m_absence; }
 
     // Shared-file work under way in this copy (an update cycle or a group

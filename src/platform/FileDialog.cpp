@@ -1,8 +1,6 @@
 #include "platform/FileDialog.h"
 
-#include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 
 QString QtFileDialog::openFileName(QWidget* parent, const QString& title, const QString& dir,
                                    const QString& filter)
@@ -25,23 +23,6 @@ QString QtFileDialog::fileNameToUse(QWidget* parent, const QString& title, const
 QString QtFileDialog::existingDirectory(QWidget* parent, const QString& title, const QString& dir)
 {
     return QFileDialog::getExistingDirectory(parent, title, dir);
-}
-
-std::optional<QColor> QtFileDialog::color(QWidget* parent, const QColor& initial)
-{
-    const QColor c = QColorDialog::getColor(initial, parent);
-    if (!c.isValid())
-        return std::nullopt;
-    return c;
-}
-
-std::optional<QFont> QtFileDialog::font(QWidget* parent, const QFont& initial)
-{
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
-        return std::nullopt;
-    return f;
 }
 
 QString toQtFilter(const QString& pairs)

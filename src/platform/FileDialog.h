@@ -1,14 +1,10 @@
 #pragma once
 
-#include <QColor>
-#include <QFont>
 #include <QString>
-
-#include <optional>
 
 class QWidget;
 
-// Common dialogs (open, save, folder, colour, font). A cancelled dialog gives an
+// Common dialogs (open, save, folder); colour and font are in ColorFontDialogs.h. A cancelled dialog gives an
 // empty path or no value. Tests install a double that answers from a queue.
 class IFileDialog
 {
@@ -23,8 +19,6 @@ public:
     virtual QString fileNameToUse(QWidget* parent, const QString& title, const QString& dir,
                                   const QString& filter) = 0;
     virtual QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) = 0;
-    virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
-    virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
 };
 
 // A filter as the program writes it ("掲示板リスト(ban.txt)|ban.txt|...": pairs
@@ -41,6 +35,4 @@ public:
     QString fileNameToUse(QWidget* parent, const QString& title, const QString& dir,
                           const QString& filter) override;
     QString existingDirectory(QWidget* parent, const QString& title, const QString& dir) override;
-    std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
-    std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
 };

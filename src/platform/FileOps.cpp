@@ -341,7 +341,19 @@ int writeBytes(const QString& path, const QByteArray& bytes)
 
 int appendBytes(const QString& path, const QByteArray& bytes)
 {
-    return writeFile(path, bytes, O_APPEND);
+    // Not O_APPEND: through smbnetfs every O_APPEND write fails with EIO. The
+    // end is found once, so writers that share the file hold its claim.
+    if (path.isEmpty())
+        return ENOENT;
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    int err = ::lseek(fd, 0, SEEK_END) < 0 ? errno : 0;
+    if (err == 0)
+        err = writeAll(fd, bytes.constData(), bytes.size());
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    return err;
 }
 
 int truncate(const QString& path, qint64 size)

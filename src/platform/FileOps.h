@@ -59,6 +59,9 @@ QStringList list(const QString& folder, const QString& pattern);
 // stamp, when given, is taken from the handle the bytes were read through.
 QByteArray readBytes(const QString& path, int* error = nullptr, FileStamp* stamp = nullptr);
 int writeBytes(const QString& path, const QByteArray& bytes); // creates or empties, then writes
+// Writes at the file's end as found at opening (created when missing). Two
+// appenders at once can overwrite each other: a shared file's appenders hold
+// its claim (SharedClaim).
 int appendBytes(const QString& path, const QByteArray& bytes);
 int truncate(const QString& path, qint64 size);
 

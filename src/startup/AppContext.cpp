@@ -1,5 +1,6 @@
 #include "startup/AppContext.h"
 
+#include "platform/ColorFontDialogs.h"
 #include "platform/FtpClient.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/InputActivity.h"
@@ -57,4 +58,13 @@ IInputActivity& AppContext::inputActivity()
         m_activity = m_systemActivity.get();
     }
     return *m_activity;
+}
+
+IColorFontDialogs& AppContext::colorFontDialogs()
+{
+    if (!m_colorFont) {
+        m_systemColorFont = std::make_unique<QtColorFontDialogs>();
+        m_colorFont = m_systemColorFont.get();
+    }
+    return *m_colorFont;
 }

@@ -3,6 +3,7 @@
 #include "board/BoardState.h"
 #include "ftp/FtpList.h"
 #include "platform/MessageBox.h"
+#include "memo/BannerServer.h"
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 
 class IClock;
+class IColorFontDialogs;
 class IFileDialog;
 class IFtpClient;
 class IGlobalHotKey;
@@ -75,9 +77,15 @@ public:
     // first asked for unless another was set first.
     IFtpClient& ftpClient();
     void setFtpClient(IFtpClient* client) { m_ftp = client; }
+    // The date memo window's banner server: the built-in one unless set.
+    const BannerServer& bannerServer() const { return m_bannerServer; }
+    void setBannerServer(const BannerServer& server) { m_bannerServer = server; }
     // Key and button use, for the inactivity watch; the same rule.
     IInputActivity& inputActivity();
     void setInputActivity(IInputActivity* activity) { m_activity = activity; }
+    // The colour and font choosers; the same rule.
+    IColorFontDialogs& colorFontDialogs();
+    void setColorFontDialogs(IColorFontDialogs* dialogs) { m_colorFont = dialogs; }
 
 private:
     QString m_programFolder;
@@ -91,9 +99,12 @@ private:
     ITrayIcon* m_tray = nullptr;
     IGlobalHotKey* m_hotKey = nullptr;
     IInputActivity* m_activity = nullptr;
+    IColorFontDialogs* m_colorFont = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     IFtpClient* m_ftp = nullptr;
     std::unique_ptr<IFtpClient> m_ownFtp;
+    BannerServer m_bannerServer = BannerServer::builtIn();
     std::unique_ptr<IInputActivity> m_systemActivity;
+    std::unique_ptr<IColorFontDialogs> m_systemColorFont;
 };

@@ -1,4 +1,5 @@
 #include "board/frmMain.h"
+#include "memo/frmInfomation.h"
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
 #include "platform/Fonts.h"
@@ -27,13 +28,29 @@ int main(int argc, char* argv[])
     if (startup.run() != StartupSequence::Outcome::ShowMain)
         return 1;
 
+    // Log-off, shutdown or a terminate signal unload the window as its own end
+    // item does, so the user is logged out of the boards.
+    ShutdownSignal shutdown;
+
+    // The date memo window comes before the main window; an end request while
+    // it is open ends the program before anybody is logged in.
+    if (startup.context().settings().intValue(80) == 1) {
+        bool endRequested = false;
+        frmInfomation memo(startup.context());
+        const QMetaObject::Connection c = QObject::connect(&shutdown, &ShutdownSignal::requested, &memo, [&] {
+            endRequested = true;
+            memo.reject();
+        });
+        memo.exec();
+        QObject::disconnect(c);
+        if (endRequested)
+            return 0;
+    }
+
     frmMain mainWindow(startup.context());
     // Queued: an unload that happens during the load (before the event loop
     // runs) must still end the program once it runs.
     QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    // Log-off, shutdown or a terminate signal unload the window as its own end
-    // item does, so the user is logged out of the boards.
-    ShutdownSignal shutdown;
     QObject::connect(&shutdown, &ShutdownSignal::requested, &mainWindow, &frmMain::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &frmMain::endBySystem);
     mainWindow.Form_Load();

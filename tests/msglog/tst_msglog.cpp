@@ -2,6 +2,8 @@
 #include "msglog/MessageLog.h"
 #include "platform/FileOps.h"
 #include "platform/TextCodec.h"
+#include "board/WhereaboutsLists.h"
+#include "support/SharedPlace.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -293,6 +295,44 @@ private Q_SLOTS:
         QCOMPARE(r.records.size(), 1);
         QCOMPARE(r.records.text(0), QStringLiteral("\r\nはい\r\n\r\n"));
         QVERIFY(isLocked(path));
+    }
+
+    // Two copies of the program append in turn to one log and one whereabouts
+    // log on a shared folder, each through its own mount of the share.
+    void appendsOnASharedFolder_data() { SHARED_PLACES_TWO_MOUNTS_DATA(); }
+    void appendsOnASharedFolder()
+    {
+        QFETCH(SharedPlace::Kind, place);
+        SHARED_PLACE(dir, place);
+        TestUser a, b;
+        a.loadSettings();
+        b.loadSettings();
+        const QString log = QStringLiteral("msglog.txt"), golog = QStringLiteral("golog.txt");
+        a.ctx().settings().setText(32, dir.file(log));
+        b.ctx().settings().setText(32, dir.file2(log));
+        a.ctx().settings().setText(33, dir.file(golog));
+        b.ctx().settings().setText(33, dir.file2(golog));
+        QCOMPARE(Fs::writeBytes(dir.file(log), QByteArray()), 0);
+        QCOMPARE(Fs::writeBytes(dir.file(golog), QByteArray()), 0);
+        QStringList expectedGo;
+        for (int k = 0; k < 3; ++k) {
+            TestUser& u = k % 2 ? b : a;
+            const QString text = QStringLiteral("通目") + QString::number(k);
+            QVERIFY(appendRecord(u.ctx(), receivedRecord(QStringLiteral("花子"), QStringLiteral("2006/06/14 09:06:00"),
+                                                         text, QStringLiteral("山田")),
+                                 QStringLiteral("(frmMessage_cmdClose_Click")));
+            expectedGo << QStringLiteral("行き先") + QString::number(k);
+            QVERIFY(appendWhereaboutsLog(u.ctx(), expectedGo.last(), QStringLiteral("(cmdSettei_Click")));
+        }
+        QVERIFY(a.box().shown().isEmpty());
+        QVERIFY(b.box().shown().isEmpty());
+        const ParseResult r = parse(Fs::readBytes(dir.file(log)));
+        QCOMPARE(r.records.size(), 3);
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(r.records.text(k), QStringLiteral("\r\n通目") + QString::number(k) + QStringLiteral("\r\n\r\n"));
+        QCOMPARE(Fs::readBytes(dir.file2(golog)), crlf(expectedGo));
+        // No claim is left behind beside either file.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.lck")}, QDir::AllEntries | QDir::Hidden), QStringList());
     }
 
     void missingLogIsNotCreated()

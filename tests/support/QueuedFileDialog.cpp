@@ -25,17 +25,3 @@ QString QueuedFileDialog::existingDirectory(QWidget*, const QString& title, cons
 {
     return nextPath(Kind::Folder, title, dir, QString());
 }
-
-std::optional<QColor> QueuedFileDialog::color(QWidget*, const QColor&)
-{
-    if (m_colors.isEmpty())
-        return std::nullopt;
-    return m_colors.dequeue();
-}
-
-std::optional<QFont> QueuedFileDialog::font(QWidget*, const QFont&)
-{
-    if (m_fonts.isEmpty())
-        return std::nullopt;
-    return m_fonts.dequeue();
-}

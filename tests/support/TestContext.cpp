@@ -12,6 +12,7 @@ TestUser::TestUser(const QString& programFolder)
     m_ctx->setTrayIcon(&m_tray);
     m_ctx->setHotKey(&m_hotKey);
     m_ctx->setInputActivity(&m_activity);
+    m_ctx->setColorFontDialogs(&m_colorFont);
 }
 
 void TestUser::loadSettings()

@@ -4,6 +4,7 @@
 #include "support/FakeHotKey.h"
 #include "support/FakeInputActivity.h"
 #include "support/FixedClock.h"
+#include "support/QueuedColorFontDialogs.h"
 #include "support/QueuedFileDialog.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingTrayIcon.h"
@@ -24,6 +25,7 @@ public:
     AppContext& ctx() { return *m_ctx; }
     RecordingMessageBox& box() { return m_box; }
     QueuedFileDialog& dialogs() { return m_dialogs; }
+    QueuedColorFontDialogs& colorFont() { return m_colorFont; }
     FixedClock& clock() { return m_clock; }
     RecordingTrayIcon& tray() { return m_tray; }
     FakeHotKey& hotKey() { return m_hotKey; }
@@ -37,6 +39,7 @@ private:
     QString m_folder;
     RecordingMessageBox m_box;
     QueuedFileDialog m_dialogs;
+    QueuedColorFontDialogs m_colorFont;
     FixedClock m_clock;
     RecordingTrayIcon m_tray;
     FakeHotKey m_hotKey;

@@ -77,8 +77,6 @@ public:
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QColor> color(QWidget*, const QColor&) override { return std::nullopt; }
-    std::optional<QFont> font(QWidget*, const QFont&) override { return std::nullopt; }
 };
 
 // One copy of the program: a program folder of its own and its services.

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 namespace {
@@ -148,6 +149,14 @@ int main(int argc, char** argv)
          QStringLiteral("17:00"), QStringLiteral("直帰"), QStringLiteral("明日")});
     err |= TextFile::writeLines(Paths::join(folder, QStringLiteral("where.ini")), {QStringLiteral("郵便局")});
     err |= TextFile::writeLines(Paths::join(folder, QStringLiteral("msglog.txt")), demoMessageLog());
+    // The files delivered with the program (help, day texts) beside it.
+    const QDir data(QStringLiteral(PORLUNE_DATA_DIR));
+    for (const QString& name : data.entryList({QStringLiteral("nani*.dat"), QStringLiteral("Porlune.HLP")}, QDir::Files)) {
+        const QString target = Paths::join(folder, name);
+        QFile::remove(target);
+        if (!QFile::copy(data.filePath(name), target))
+            err |= 1;
+    }
     if (err) {
         QTextStream(stderr) << "cannot write the demo files in " << share << '\n';
         return 1;
