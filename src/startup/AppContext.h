@@ -11,6 +11,7 @@
 
 class IClock;
 class IColorFontDialogs;
+class IPrinting;
 class IFileDialog;
 class IGlobalHotKey;
 class IInputActivity;
@@ -73,6 +74,9 @@ public:
     // The colour and font choosers; the same rule.
     IColorFontDialogs& colorFontDialogs();
     void setColorFontDialogs(IColorFontDialogs* dialogs) { m_colorFont = dialogs; }
+    // The printers; the same rule.
+    IPrinting& printing();
+    void setPrinting(IPrinting* printing) { m_printing = printing; }
 
 private:
     QString m_programFolder;
@@ -86,8 +90,10 @@ private:
     IGlobalHotKey* m_hotKey = nullptr;
     IInputActivity* m_activity = nullptr;
     IColorFontDialogs* m_colorFont = nullptr;
+    IPrinting* m_printing = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     std::unique_ptr<IInputActivity> m_systemActivity;
     std::unique_ptr<IColorFontDialogs> m_systemColorFont;
+    std::unique_ptr<IPrinting> m_systemPrinting;
 };
