@@ -8,6 +8,8 @@
 //
 //   build/bin/bench_msglog [records=100000] [runs=5] [plain|locked|rewrite]
 
+#include "BenchSupport.h"
+#include "LogGenerator.h"
 #include "common/TextScramble.h"
 #include "msglog/LogRewrite.h"
 #include "msglog/MessageLog.h"
@@ -18,7 +20,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -27,53 +28,6 @@
 
 namespace {
 
-QStringList generate(int records)
-{
-    QRandomGenerator rng(20061214);
-    const QStringList names {QStringLiteral("山田太郎"), QStringLiteral("佐藤花子"), QStringLiteral("鈴木一郎"),
-                             QStringLiteral("ﾀﾅｶ"), QStringLiteral("Taro")};
-    const QStringList phrases {QStringLiteral("お疲れ様です。"), QStringLiteral("会議は15:00～16:00に変更です。"),
-                               QStringLiteral("資料を\"共有\"フォルダに置きました, ご確認ください"),
-                               QStringLiteral("了解しました"), QStringLiteral(">> 先ほどの件ですが"),
-                               QStringLiteral("明日は直帰します。よろしくお願いします。")};
-    QStringList lines;
-    lines.reserve(records * 8);
-    for (int k = 0; k < records; ++k) {
-        const QString other = names[int(rng.bounded(names.size()))];
-        QString text;
-        const int n = 1 + int(rng.bounded(4));
-        for (int j = 0; j < n; ++j)
-            text += (j ? QStringLiteral("\n") : QString()) + phrases[int(rng.bounded(phrases.size()))];
-        const QString when = QStringLiteral("2006/%1/%2 %3:%4:%5")
-                                 .arg(1 + k % 12, 2, 10, QChar(u'0')).arg(1 + k % 28, 2, 10, QChar(u'0'))
-                                 .arg(k % 24, 2, 10, QChar(u'0')).arg(k % 60, 2, 10, QChar(u'0'))
-                                 .arg((k * 7) % 60, 2, 10, QChar(u'0'));
-        QStringList rec;
-        if (k % 3 == 0)
-            rec = MessageLog::sentRecord({other, names[0]}, text, names[1], when);
-        else if (k % 3 == 1)
-            rec = MessageLog::receivedRecord(other, when, text, names[1]);
-        else
-            rec = MessageLog::receivedRecord(other, QStringLiteral("10:20 05/12"), text, names[1]);
-        if (k % 17 == 0)
-            rec.last() = MessageLog::trashSeparator();
-        lines += rec;
-    }
-    return lines;
-}
-
-template<typename F>
-double bestMs(int runs, F&& f)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 } // namespace
 
@@ -92,19 +46,12 @@ double bestMs(int runs, F&& f)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    const auto [records, runs] = benchArguments(argc, argv);
     QTextStream out(stdout);
 
     QTemporaryDir dir;
     const QStringList lines = generate(records);
-    const QString plainPath = dir.filePath(QStringLiteral("msglog.txt"));
-    Fs::writeBytes(plainPath, TextFile::joinLines(lines));
-    QStringList lockedLines {Text_Scramble(MessageLog::lockMarker(), 1), Text_Scramble(QStringLiteral("pw"), 1)};
-    for (const QString& l : lines)
-        lockedLines.append(Text_Scramble(l, 1));
-    const QString lockedPath = dir.filePath(QStringLiteral("locked.txt"));
-    Fs::writeBytes(lockedPath, TextFile::joinLines(lockedLines));
+    const auto [plainPath, lockedPath] = writeLogs(dir, lines);
 
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},

@@ -57,39 +57,66 @@ void Model::load(MessageLog::ParseResult result)
     const qsizetype n = t.size();
     m_trashPresent = false;
 
-    // Each other party decoded once; ranks in code-unit order make the sort
-    // compare numbers instead of texts.
-    QHash<QString, qint32> ids;
+    // Each other party decoded once, found by its stored bytes; ranks in
+    // code-unit order make the sort compare numbers instead of texts.
+    QHash<QByteArrayView, qint32> ids;
+    std::vector<QByteArrayView> raws;
     std::vector<QString> distinct;
     std::vector<qint32> idOf(static_cast<std::size_t>(n));
+    QByteArrayView lastRaw;
+    qint32 lastId = -1;
     for (qsizetype k = 0; k < n; ++k) {
         m_trashPresent = m_trashPresent || t.inTrash(k);
-        QString p = t.otherParty(k);
-        auto it = ids.constFind(p);
-        if (it == ids.constEnd()) {
-            it = ids.insert(p, qint32(distinct.size()));
-            distinct.push_back(std::move(p));
+        const QByteArrayView raw = t.otherPartyRaw(k);
+        if (lastId < 0 || raw != lastRaw) {
+            qint32 id = -1;
+            if (raws.size() <= 32) {
+                // An office has few correspondents: a short scan beats hashing.
+                for (std::size_t i = 0; i < raws.size(); ++i)
+                    if (raws[i] == raw) {
+                        id = qint32(i);
+                        break;
+                    }
+            } else if (auto it = ids.constFind(raw); it != ids.constEnd()) {
+                id = *it;
+            }
+            if (id < 0) {
+                id = qint32(distinct.size());
+                raws.push_back(raw);
+                ids.insert(raw, id);
+                distinct.push_back(t.otherParty(k));
+            }
+            lastRaw = raw;
+            lastId = id;
         }
-        idOf[std::size_t(k)] = *it;
+        idOf[std::size_t(k)] = lastId;
     }
     std::vector<qint32> byText(distinct.size());
     for (std::size_t i = 0; i < byText.size(); ++i)
         byText[i] = qint32(i);
     std::sort(byText.begin(), byText.end(), [&](qint32 a, qint32 b) { return distinct[std::size_t(a)] < distinct[std::size_t(b)]; });
+    // Two stored forms of one text (a byte that does not decode) share a rank.
     std::vector<qint32> rank(distinct.size());
-    m_parties.assign(distinct.size(), QString());
+    m_parties.clear();
     for (std::size_t r = 0; r < byText.size(); ++r) {
-        rank[std::size_t(byText[r])] = qint32(r);
-        m_parties[r] = std::move(distinct[std::size_t(byText[r])]);
+        QString& text = distinct[std::size_t(byText[r])];
+        if (m_parties.empty() || m_parties.back() != text)
+            m_parties.push_back(std::move(text));
+        rank[std::size_t(byText[r])] = qint32(m_parties.size() - 1);
     }
     m_partyOf.resize(std::size_t(n));
     for (std::size_t k = 0; k < std::size_t(n); ++k)
         m_partyOf[k] = rank[std::size_t(idOf[k])];
 
+    m_keys.resize(std::size_t(n));
+    for (qint32 k = 0; k < qint32(n); ++k)
+        m_keys[std::size_t(k)] = {t.dateKey(k), t.timeKey(k), m_partyOf[std::size_t(k)], k, t.inTrash(k)};
+    m_sorted = m_keys;
     m_order.resize(std::size_t(n));
     for (qint32 k = 0; k < qint32(n); ++k)
         m_order[std::size_t(k)] = k;
     m_orderKind = Order::File; // a fresh load is always sorted again
+    m_byDateStale = true;
     m_nodes.clear();
     m_index.clear();
     m_fastIndex.clear();
@@ -107,35 +134,35 @@ bool Model::select(int index)
 
 void Model::sortFor(Order order)
 {
-    const MessageLog::RecordTable& t = m_result.records;
-    struct Key {
-        quint64 date;
-        quint64 time;
-        qint32 party;
-    };
-    std::vector<Key> keys(std::size_t(t.size()));
-    for (qsizetype k = 0; k < t.size(); ++k)
-        keys[std::size_t(k)] = {t.dateKey(k), t.timeKey(k), m_partyOf[std::size_t(k)]};
-    // Stable and never recursive: equal keys keep table order however many there are.
-    if (order == Order::ByDate) {
-        std::stable_sort(m_order.begin(), m_order.end(), [&](qint32 a, qint32 b) {
-            const Key &x = keys[std::size_t(a)], &y = keys[std::size_t(b)];
+    // Stable and never recursive: equal keys keep table order however many
+    // there are. The date order is sorted once per load; the name order is the
+    // date order regrouped by person (a stable counting pass), which is the
+    // same as sorting by person, date and time.
+    if (m_byDate.size() != m_keys.size() || m_byDateStale) {
+        m_byDate = m_keys;
+        std::stable_sort(m_byDate.begin(), m_byDate.end(), [](const Key& x, const Key& y) {
             if (x.date != y.date)
                 return x.date < y.date;
             if (x.time != y.time)
                 return x.time < y.time;
             return x.party < y.party;
         });
-    } else {
-        std::stable_sort(m_order.begin(), m_order.end(), [&](qint32 a, qint32 b) {
-            const Key &x = keys[std::size_t(a)], &y = keys[std::size_t(b)];
-            if (x.party != y.party)
-                return x.party < y.party;
-            if (x.date != y.date)
-                return x.date < y.date;
-            return x.time < y.time;
-        });
+        m_byDateStale = false;
     }
+    if (order == Order::ByDate) {
+        m_sorted = m_byDate;
+    } else {
+        std::vector<qint32> start(m_parties.size() + 1, 0);
+        for (const Key& k : m_byDate)
+            ++start[std::size_t(k.party) + 1];
+        for (std::size_t p = 1; p < start.size(); ++p)
+            start[p] += start[p - 1];
+        m_sorted.resize(m_byDate.size());
+        for (const Key& k : m_byDate)
+            m_sorted[std::size_t(start[std::size_t(k.party)]++)] = k;
+    }
+    for (std::size_t i = 0; i < m_sorted.size(); ++i)
+        m_order[i] = m_sorted[i].record;
     m_orderKind = order;
     ++m_sortCount;
 }
@@ -157,8 +184,15 @@ int Model::addNode(const NodeKey& key, int parent, const QString& text, int imag
 // The node of a record at one level, added under parent when it is new.
 int Model::node(const FastKey& fast, qint32 record, int parent)
 {
-    if (auto it = m_fastIndex.constFind(fast); it != m_fastIndex.constEnd())
+    // Sorted records come in runs of one day and person: the node of the
+    // previous record at this level is most often the one.
+    Memo& memo = m_memo[std::size_t(fast.level)];
+    if (memo.node >= 0 && memo.key == fast)
+        return memo.node;
+    if (auto it = m_fastIndex.constFind(fast); it != m_fastIndex.constEnd()) {
+        memo = {fast, *it};
         return *it;
+    }
     const MessageLog::RecordTable& t = m_result.records;
     const QString d = t.date(record);
     const QString& p = otherParty(record);
@@ -200,6 +234,7 @@ int Model::node(const FastKey& fast, qint32 record, int parent)
         key.person = p;
     const int i = addNode(key, parent, text, image, selected);
     m_fastIndex.insert(fast, i);
+    memo = {fast, i};
     return i;
 }
 
@@ -207,11 +242,12 @@ void Model::buildDateTree(bool withPersons)
 {
     const MessageLog::RecordTable& t = m_result.records;
     qint32 newest = -1;
-    for (const qint32 k : m_order) {
-        if (t.inTrash(k))
+    for (const Key& key : m_sorted) {
+        if (key.trash)
             continue;
-        const quint64 d = t.dateKey(k);
-        const qint32 p = m_partyOf[std::size_t(k)];
+        const qint32 k = key.record;
+        const quint64 d = key.date;
+        const qint32 p = key.party;
         const int y = node({Level::Year, -1, d >> 32}, k, -1);
         const int m = node({Level::Month, -1, d >> 16}, k, y);
         const int day = node({Level::Day, -1, d}, k, m);
@@ -232,15 +268,15 @@ void Model::buildDateTree(bool withPersons)
 
 void Model::buildNameTree(bool withDates)
 {
-    const MessageLog::RecordTable& t = m_result.records;
-    for (const qint32 k : m_order) {
-        if (t.inTrash(k))
+    for (const Key& key : m_sorted) {
+        if (key.trash)
             continue;
-        const qint32 p = m_partyOf[std::size_t(k)];
+        const qint32 k = key.record;
+        const qint32 p = key.party;
         const int person = node({Level::Person, p, 0}, k, -1);
         int leaf = person;
         if (withDates) {
-            const quint64 d = t.dateKey(k);
+            const quint64 d = key.date;
             const int y = node({Level::PersonYear, p, d >> 32}, k, person);
             const int m = node({Level::PersonMonth, p, d >> 16}, k, y);
             leaf = node({Level::PersonDay, p, d}, k, m);
@@ -251,6 +287,7 @@ void Model::buildNameTree(bool withDates)
 
 void Model::build()
 {
+    m_memo.fill(Memo());
     m_nodes.clear();
     m_index.clear();
     m_fastIndex.clear();
@@ -268,10 +305,20 @@ void Model::build()
     trash.level = Level::Trash;
     const int image = m_trashPresent ? TrashFull : TrashEmpty;
     const int i = addNode(trash, -1, QStringLiteral("ごみ箱"), image, image);
-    const MessageLog::RecordTable& t = m_result.records;
-    for (const qint32 k : m_order)
-        if (t.inTrash(k))
-            m_nodes[i].records.append(k);
+    for (const Key& key : m_sorted)
+        if (key.trash)
+            m_nodes[i].records.append(key.record);
+}
+
+qsizetype Model::memoryBytes() const
+{
+    qsizetype n = qsizetype((m_keys.capacity() + m_sorted.capacity() + m_byDate.capacity()) * sizeof(Key)
+                            + (m_order.capacity() + m_partyOf.capacity()) * sizeof(qint32));
+    for (const QString& p : m_parties)
+        n += p.capacity() * 2 + qsizetype(sizeof(QString));
+    for (const Node& node : m_nodes)
+        n += qsizetype(sizeof(Node)) + node.records.capacity() * qsizetype(sizeof(qint32)) + node.text.capacity() * 2;
+    return n;
 }
 
 QList<qint32> Model::listed(const NodeKey& key) const

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <vector>
 
 // What the message viewer shows of a loaded log: the record table in the order
@@ -87,6 +88,8 @@ public:
     int sortCount() const { return m_sortCount; }
 
     const QList<Node>& nodes() const { return m_nodes; }
+    // Bytes held beside the record table: sort entries, orders, party names, nodes.
+    qsizetype memoryBytes() const;
     int findNode(const NodeKey& key) const { return m_index.value(key, -1); }
     // Records listed by a node (none for a year, a month, or an unknown key).
     QList<qint32> listed(const NodeKey& key) const;
@@ -103,6 +106,20 @@ private:
     std::vector<QString> m_parties;   // distinct other parties, in code-unit order
     std::vector<qint32> m_partyOf;    // record -> index into m_parties (its rank)
     std::vector<qint32> m_order;
+    // What sorting and the trees look at, one small entry per record: in file
+    // order, and in table order after each sort (so the trees walk memory
+    // front to back instead of jumping through the table).
+    struct Key {
+        quint64 date;
+        quint64 time;
+        qint32 party;
+        qint32 record;
+        bool trash;
+    };
+    std::vector<Key> m_keys;
+    std::vector<Key> m_sorted;
+    std::vector<Key> m_byDate; // the date order, kept until the next load
+    bool m_byDateStale = true;
     Order m_orderKind = Order::File;
     int m_current = NoSort;
     int m_previous = NoSort;
@@ -122,6 +139,11 @@ private:
     friend size_t qHash(const FastKey& k, size_t seed) { return qHashMulti(seed, int(k.level), k.party, k.date); }
     QHash<FastKey, int> m_fastIndex;
     int node(const FastKey& fast, qint32 record, int parent);
+    struct Memo {
+        FastKey key {Level::None, -1, 0};
+        int node = -1;
+    };
+    std::array<Memo, 10> m_memo {};
 };
 
 } // namespace LogView

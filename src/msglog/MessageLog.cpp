@@ -380,6 +380,15 @@ quint64 packKey(const char16_t* units, int n)
 }
 } // namespace
 
+QByteArrayView RecordTable::otherPartyRaw(qsizetype k) const
+{
+    const Entry& e = m_entries[k];
+    const Span s = e.direction == u'0' ? e.addressees : e.sender;
+    if (!m_chars.isNull())
+        return QByteArrayView(reinterpret_cast<const char*>(m_chars.constData() + s.pos), s.len * 2);
+    return QByteArrayView(m_bytes.constData() + s.pos, s.len);
+}
+
 quint64 RecordTable::dateKey(qsizetype k) const
 {
     const Entry& e = m_entries[k];

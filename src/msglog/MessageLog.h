@@ -67,6 +67,9 @@ public:
     QString text(qsizetype k) const;
     bool inTrash(qsizetype k) const { return m_entries[k].trash; }
     bool hasDate(qsizetype k) const { return m_entries[k].hasDate; }
+    // The other party as stored (Shift-JIS bytes, or a locked log's UTF-16
+    // units as bytes): equal names give equal views, without decoding.
+    QByteArrayView otherPartyRaw(qsizetype k) const;
     // The date YYYYMMDD and the time HHMMSS as numbers that order as their
     // texts do, code unit by code unit (0 without a date, below every date).
     quint64 dateKey(qsizetype k) const;

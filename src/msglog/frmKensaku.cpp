@@ -1,6 +1,7 @@
 #include "msglog/frmKensaku.h"
 
 #include "board/MainHost.h"
+#include "dialogs/ButtonRow.h"
 #include "msglog/frmMsgView.h"
 #include "platform/MessageBox.h"
 #include "startup/AppContext.h"
@@ -78,20 +79,13 @@ frmKensaku::frmKensaku(AppContext& ctx, MainHost& host, frmMsgView& viewer)
 
     lblKekka = new QLabel(this);
     lblKekka->setObjectName(QStringLiteral("lblKekka"));
-    auto* serch = new QPushButton(QStringLiteral("検索"), this);
-    serch->setObjectName(QStringLiteral("cmdSerch"));
-    serch->setAutoDefault(false);
-    auto* help = new QPushButton(QStringLiteral("ヘルプ"), this);
-    help->setObjectName(QStringLiteral("cmdHelp"));
-    help->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("cmdClose"));
-    close->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(lblKekka, 1);
-    buttons->addWidget(serch);
-    buttons->addWidget(help);
-    buttons->addWidget(close);
+    // Enter in a box searches (eventFilter), so no button is the default.
+    const ButtonRow row = makeButtonRow(this, {{"cmdSerch", QStringLiteral("検索")}, {"cmdHelp", QStringLiteral("ヘルプ")},
+                                               {"cmdClose", QStringLiteral("閉じる")}},
+                                        false);
+    QPushButton *serch = row[0], *help = row[1], *close = row[2];
+    QHBoxLayout* buttons = row.layout;
+    buttons->insertWidget(0, lblKekka, 1);
     auto* v = new QVBoxLayout(this);
     v->addLayout(grid);
     v->addLayout(buttons);

@@ -1,5 +1,6 @@
 #include "msglog/frmPass2.h"
 
+#include "dialogs/ButtonRow.h"
 #include "platform/MessageBox.h"
 #include "startup/SharedRoutines.h"
 
@@ -56,17 +57,11 @@ frmPass2::frmPass2(IMessageBox& box, Mode mode, QWidget* parent) : QDialog(paren
     txtPass2 = edits[1];
     v->addLayout(grid);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    v->addLayout(buttons);
+    // Enter in a box moves on (eventFilter), so no button is the default.
+    const ButtonRow buttons = makeButtonRow(this, {{"cmdOK", QStringLiteral("OK")}, {"cmdCancel", QStringLiteral("キャンセル")}},
+                                            false);
+    QPushButton *ok = buttons[0], *cancel = buttons[1];
+    v->addLayout(buttons.layout);
     connect(ok, &QPushButton::clicked, this, &frmPass2::cmdOK_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     txtPass1->setFocus();

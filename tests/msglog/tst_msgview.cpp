@@ -1,4 +1,3 @@
-#include "board/MainHost.h"
 #include "common/TextScramble.h"
 #include "msglog/LogGridModel.h"
 #include "msglog/LogView.h"
@@ -14,6 +13,7 @@
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 #include "support/Controls.h"
+#include "support/FakeMainHost.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -107,22 +107,6 @@ QList<qint32> numbers(const QList<qint32>& indexes)
 const Rec kTaro1 {'>', QStringLiteral("Taro"), QStringLiteral("2006/06/14 09:00:00"), QStringLiteral("一通目")};
 const Rec kTaro2 {'>', QStringLiteral("Taro"), QStringLiteral("2006/06/14 08:00:00"), QStringLiteral("二通目")};
 
-class FakeHost final : public MainHost
-{
-public:
-    QWidget* hostWidget() override { return nullptr; }
-    void pauseMessageTimers() override { ++paused; }
-    void resumeMessageTimers() override { ++resumed; }
-    void showHelp(int context) override { help.append(context); }
-    void cboGroup_Click() override {}
-    void reloadBoards() override {}
-    void reloadDestinations() override {}
-    void reloadReturns() override {}
-    void absenceWatchChanged() override {}
-    int paused = 0;
-    int resumed = 0;
-    QList<int> help;
-};
 
 // A modal window that opens during the next step gets this done to it.
 template<typename W, typename F>
@@ -168,6 +152,11 @@ private Q_SLOTS:
             << QStringList {QStringLiteral(" Taro[4]"), QStringLiteral("   2006年[1]"), QStringLiteral("     06月[1]"),
                             QStringLiteral("       14日(水)[1]"), QStringLiteral(" Taro2006[4]"), QStringLiteral("   2006年[1]"),
                             QStringLiteral("     05月[1]"), QStringLiteral("       01日(月)[1]"), QStringLiteral(" ごみ箱[5]")};
+        // An empty other party: its person node's text key is the day's own.
+        QTest::newRow("empty other party gets its own person node")
+            << QList<Rec> {{'>', QString(), QStringLiteral("2006/06/14 09:00:00"), QStringLiteral("x")}, kTaro1} << 0
+            << QStringList {QStringLiteral("+2006年[1]"), QStringLiteral("  +06月[1]"), QStringLiteral("    +14日(水)[1]"),
+                            QStringLiteral("       [4]"), QStringLiteral("      +Taro[4]"), QStringLiteral(" ごみ箱[5]")};
         QTest::newRow("person leaves in name order")
             << QList<Rec> {{'<', QStringLiteral("Hana"), QStringLiteral("2006/07/02 10:00:00"), QStringLiteral("y")}, kTaro1,
                            {'<', QStringLiteral("Aki"), QStringLiteral("2005/01/01 10:00:00"), QStringLiteral("y"), true}}
@@ -412,6 +401,21 @@ private Q_SLOTS:
         QCOMPARE(numbers(MessageSearch::search(r.records, c)), found);
     }
 
+    void foldAgreesWithNfkcAndCaseFolding()
+    {
+        // The fast walk must give what full compatibility folding gives.
+        QStringList samples;
+        for (char16_t c = 0xFF01; c <= 0xFF9F; ++c) {
+            samples.append(QString(QChar(c)));
+            samples.append(QString(QChar(c)) + QChar(0xFF9E));
+            samples.append(QString(QChar(c)) + QChar(0xFF9F));
+        }
+        samples += {QStringLiteral("ABCxyz 09"), QStringLiteral("会議は15:00～16:00　です。"), QStringLiteral("ﾞ先頭"),
+                    QStringLiteral("Ａｂｃ①ｶﾞ")};
+        for (const QString& s : samples)
+            QCOMPARE(MessageSearch::fold(s), s.normalized(QString::NormalizationForm_KC).toCaseFolded());
+    }
+
     void dateBoxes_data()
     {
         QTest::addColumn<int>("box");
@@ -441,7 +445,7 @@ class TestViewerWindow : public QObject
 
     struct Viewer {
         TestUser user;
-        FakeHost host;
+        FakeMainHost host;
         QPointer<frmMsgView> w;
         QString path;
 
