@@ -2,7 +2,6 @@
 // the keys and the popup menu, lock and unlock from the menu, the settings
 // window and printing (the reading window's print goes through the real
 // printing service into a PDF file, read back with pdftotext).
-#include "board/MainHost.h"
 #include "common/TextScramble.h"
 #include "messaging/MessageFile.h"
 #include "messaging/frmMessage.h"
@@ -20,6 +19,7 @@
 #include "platform/TextFile.h"
 #include "startup/IniFile.h"
 #include "support/Controls.h"
+#include "support/FakeMainHost.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
@@ -60,21 +60,6 @@ QByteArray logOf(const QList<QStringList>& records)
     return TextFile::joinLines(lines);
 }
 
-class FakeHost final : public MainHost
-{
-public:
-    QWidget* hostWidget() override { return nullptr; }
-    void pauseMessageTimers() override {}
-    void resumeMessageTimers() override {}
-    void showHelp(int context) override { help.append(context); }
-    void cboGroup_Click() override {}
-    void reloadBoards() override {}
-    void reloadDestinations() override {}
-    void reloadReturns() override {}
-    void absenceWatchChanged() override {}
-    QList<int> help;
-};
-
 // A modal window that opens during the next step gets this done to it.
 template<typename W, typename F>
 void whenModal(F&& act)
@@ -95,7 +80,7 @@ QAction* action(QWidget* w, const char* name)
 // main window attaches them.
 struct Viewer {
     TestUser user;
-    FakeHost host;
+    FakeMainHost host;
     QPointer<frmMsgView> w;
     QString path;
 
@@ -314,7 +299,7 @@ private Q_SLOTS:
         QFETCH(int, stored);
         TestUser u;
         u.loadSettings();
-        FakeHost host;
+        FakeMainHost host;
         int looks = 0;
         frmVHSettei w(u.ctx(), host, [&looks] { ++looks; }, nullptr);
         w.show();
@@ -342,7 +327,7 @@ private Q_SLOTS:
     {
         TestUser u;
         u.loadSettings();
-        FakeHost host;
+        FakeMainHost host;
         frmVHSettei w(u.ctx(), host, {}, nullptr);
         w.show();
         w.activateWindow();
@@ -367,7 +352,7 @@ private Q_SLOTS:
         QFETCH(int, outcome);
         TestUser u;
         u.loadSettings();
-        FakeHost host;
+        FakeMainHost host;
         const int before = u.ctx().settings().intValue(96);
         frmVHSettei w(u.ctx(), host, {}, nullptr);
         w.show();
@@ -455,7 +440,7 @@ private Q_SLOTS:
         u.loadSettings();
         u.ctx().iniFile().store(26, kOwn);
         u.ctx().iniFile().store(25, QStringLiteral("pw"));
-        FakeHost host;
+        FakeMainHost host;
         MessageFile m;
         m.addressees = MessageFile::addresseeLine({kOwn});
         m.sender = QStringLiteral("花子");
