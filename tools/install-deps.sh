@@ -11,6 +11,7 @@ packages=(
     openbox trayer imagemagick
     samba smbnetfs fuse3 iproute2
     fonts-noto-cjk
+    libqt6printsupport6 poppler-utils
 )
 
 missing=()

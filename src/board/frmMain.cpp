@@ -32,6 +32,7 @@
 #include "platform/FileOps.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/HelpViewer.h"
+#include "msglog/ViewerCommands.h"
 #include "msglog/frmMsgView.h"
 #include "platform/MessageBox.h"
 #include "platform/NativeWindow.h"
@@ -1066,6 +1067,7 @@ void frmMain::mnuMview_Click()
         return;
     }
     m_viewer = new frmMsgView(m_ctx, *this);
+    new ViewerCommands(m_ctx, *this, *m_viewer); // a child of the viewer
     m_viewer->Form_Load();
     m_viewer->show();
     Q_EMIT viewerOpened(m_viewer);

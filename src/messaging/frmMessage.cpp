@@ -7,6 +7,8 @@
 #include "messaging/MessageSender.h"
 #include "messaging/frmPassIn.h"
 #include "msglog/MessageLog.h"
+#include "msglog/frmPrint.h"
+#include "platform/MessageBox.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Twips.h"
@@ -88,7 +90,7 @@ frmMessage::frmMessage(AppContext& ctx, MainHost& main, const QString& fileName)
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* print = file->addAction(QStringLiteral("印刷"));
     print->setObjectName(QStringLiteral("mnuPrint"));
-    print->setEnabled(false); // printing comes with the viewer's print window
+    connect(print, &QAction::triggered, this, &frmMessage::mnuPrint_Click);
     QAction* help = menuBar()->addAction(QStringLiteral("ヘルプ"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     connect(help, &QAction::triggered, this, [this] { m_main.showHelp(55); });
@@ -175,6 +177,24 @@ void frmMessage::cmdHenshin_Click()
 bool frmMessage::sealedNow() const
 {
     return cmdHide->isVisible();
+}
+
+void frmMessage::mnuPrint_Click()
+{
+    // A closed seal keeps the text from anybody at this desk, the printer too.
+    if (sealedNow()) {
+        m_ctx.msgBox().show({QStringLiteral("封書のメッセージは開封してから印刷してください"), QStringLiteral("印刷エラー"),
+                             MsgIcon::Stop, MsgButtons::Ok, 0, true});
+        return;
+    }
+    // The lines the log keeps for this message, without the separator.
+    QStringList lines = MessageLog::receivedRecord(m_message.sender, m_message.sentAt,
+                                                   m_shownLines.join(QStringLiteral("\r\n")), m_ctx.settings().text(26));
+    lines.removeLast();
+    m_main.pauseMessageTimers();
+    frmPrint window(m_ctx, m_main, lines.join(QStringLiteral("\r\n")), this);
+    window.exec();
+    m_main.resumeMessageTimers();
 }
 
 void frmMessage::cmdHide_Click()

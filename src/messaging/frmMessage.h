@@ -28,6 +28,8 @@ public:
     void cmdHenshin_Click();
     // The reply window's start text.
     QString replyQuotation() const;
+    // Prints the message as the log keeps it; refused while the seal is closed.
+    void mnuPrint_Click();
     // False when the window stays open (the receipt or the log could not be written).
     bool cmdClose_Click();
     // Program end: the window goes without receipt or log; its file stays in "TMP"

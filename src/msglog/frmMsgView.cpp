@@ -358,6 +358,11 @@ void frmMsgView::Msglog_Read()
         close();
 }
 
+QString frmMsgView::messagePaneText() const
+{
+    return txtMsg->toPlainText();
+}
+
 void frmMsgView::setPassword(const QString& password)
 {
     m_password = password;

@@ -67,6 +67,8 @@ public:
     bool busy() const { return m_busy; }
     void applyLook();
 
+    // The text of the message pane (empty when no record is shown).
+    QString messagePaneText() const;
     // The record shown in the message pane (-1: none).
     qint64 shownRecord() const { return m_shown; }
 

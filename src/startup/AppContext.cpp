@@ -5,6 +5,7 @@
 #include "platform/GlobalHotKey.h"
 #include "platform/InputActivity.h"
 #include "platform/Paths.h"
+#include "platform/Printing.h"
 #include "platform/TrayIcon.h"
 
 AppContext::AppContext(const QString& programFolder, const Services& services)
@@ -67,4 +68,13 @@ IColorFontDialogs& AppContext::colorFontDialogs()
         m_colorFont = m_systemColorFont.get();
     }
     return *m_colorFont;
+}
+
+IPrinting& AppContext::printing()
+{
+    if (!m_printing) {
+        m_systemPrinting = std::make_unique<QtPrinting>();
+        m_printing = m_systemPrinting.get();
+    }
+    return *m_printing;
 }

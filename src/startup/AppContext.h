@@ -13,6 +13,7 @@
 
 class IClock;
 class IColorFontDialogs;
+class IPrinting;
 class IFileDialog;
 class IFtpClient;
 class IGlobalHotKey;
@@ -86,6 +87,9 @@ public:
     // The colour and font choosers; the same rule.
     IColorFontDialogs& colorFontDialogs();
     void setColorFontDialogs(IColorFontDialogs* dialogs) { m_colorFont = dialogs; }
+    // The printers; the same rule.
+    IPrinting& printing();
+    void setPrinting(IPrinting* printing) { m_printing = printing; }
 
 private:
     QString m_programFolder;
@@ -100,6 +104,7 @@ private:
     IGlobalHotKey* m_hotKey = nullptr;
     IInputActivity* m_activity = nullptr;
     IColorFontDialogs* m_colorFont = nullptr;
+    IPrinting* m_printing = nullptr;
     std::unique_ptr<ITrayIcon> m_systemTray;
     std::unique_ptr<IGlobalHotKey> m_systemHotKey;
     IFtpClient* m_ftp = nullptr;
@@ -107,4 +112,5 @@ private:
     BannerServer m_bannerServer = BannerServer::builtIn();
     std::unique_ptr<IInputActivity> m_systemActivity;
     std::unique_ptr<IColorFontDialogs> m_systemColorFont;
+    std::unique_ptr<IPrinting> m_systemPrinting;
 };

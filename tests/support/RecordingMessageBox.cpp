@@ -15,3 +15,11 @@ QStringList RecordingMessageBox::texts() const
         t.append(r.text);
     return t;
 }
+
+QStringList RecordingMessageBox::titles() const
+{
+    QStringList t;
+    for (const MsgBoxRequest& r : m_shown)
+        t.append(r.title);
+    return t;
+}

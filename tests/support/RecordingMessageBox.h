@@ -17,6 +17,7 @@ public:
     void queueAnswer(MsgResult answer) { m_answers.enqueue(answer); }
     const QList<MsgBoxRequest>& shown() const { return m_shown; }
     QStringList texts() const;
+    QStringList titles() const;
     void clear() { m_shown.clear(); m_answers.clear(); }
 
     // Called as each box is shown, for tests that look at the program's state
