@@ -32,12 +32,12 @@ public:
     virtual void absenceWatchChanged() = 0;
     // Starts or stops the board refresh and the FTP timers by settings 41 and
     // 82, just saved; their tick counters run on.
-    virtual void generalTimersChanged() = 0;
+    virtual void generalTimersChanged() {}
     // The message settings (37 to 40, 51) were just saved: the timers follow at
     // once, and an indicator turned off goes away now.
-    virtual void messageSettingsChanged() = 0;
+    virtual void messageSettingsChanged() {}
     // While held, no scheduled message is dispatched (a list of them is open).
-    virtual void holdScheduledDispatch(bool hold) = 0;
+    virtual void holdScheduledDispatch(bool /*hold*/) {}
     // The group, destination and return boxes take the font of settings 73
     // and 74, just saved.
     virtual void applyBoxFont() {}
