@@ -617,6 +617,18 @@ class TestDemoOffice : public QObject
 {
     Q_OBJECT
 
+    // A demo office with the program copied into its folder.
+    static void prepareDemoOffice(const QTemporaryDir& dir, QString* exe)
+    {
+        QProcess demo;
+        demo.start(QStringLiteral(PORLUNE_DEMO_TOOL), {dir.path()});
+        QVERIFY(demo.waitForFinished(30000));
+        QCOMPARE(demo.exitCode(), 0);
+        *exe = dir.filePath(QStringLiteral("Porlune"));
+        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), *exe));
+        QFile::setPermissions(*exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     static void startOffscreen(QProcess& program, const QString& exe)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -629,13 +641,10 @@ private Q_SLOTS:
     void startAndCloseLogTheUserInAndOut()
     {
         QTemporaryDir dir;
-        QProcess demo;
-        demo.start(QStringLiteral(PORLUNE_DEMO_TOOL), {dir.path()});
-        QVERIFY(demo.waitForFinished(30000));
-        QCOMPARE(demo.exitCode(), 0);
-        const QString exe = dir.filePath(QStringLiteral("Porlune"));
-        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), exe));
-        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QString exe;
+        prepareDemoOffice(dir, &exe);
+        if (QTest::currentTestFailed())
+            return;
 
         const QString boards[] = {dir.filePath(QStringLiteral("share/soumu.iki")),
                                   dir.filePath(QStringLiteral("share/eigyo.iki"))};
@@ -668,13 +677,10 @@ private Q_SLOTS:
     void endRequestedWhileAnErrorBoxIsOpen()
     {
         QTemporaryDir dir;
-        QProcess demo;
-        demo.start(QStringLiteral(PORLUNE_DEMO_TOOL), {dir.path()});
-        QVERIFY(demo.waitForFinished(30000));
-        QCOMPARE(demo.exitCode(), 0);
-        const QString exe = dir.filePath(QStringLiteral("Porlune"));
-        QVERIFY(QFile::copy(QStringLiteral(PORLUNE_BINARY), exe));
-        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QString exe;
+        prepareDemoOffice(dir, &exe);
+        if (QTest::currentTestFailed())
+            return;
         // Boards nobody may write: the login at start shows an error box.
         for (const QString name : {QStringLiteral("soumu.iki"), QStringLiteral("eigyo.iki")})
             QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("share/") + name), QFile::ReadOwner | QFile::ReadOther));

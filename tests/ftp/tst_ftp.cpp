@@ -4,107 +4,30 @@
 #include "ftp/FtpSync.h"
 #include "platform/FileOps.h"
 #include "platform/FtpClient.h"
+#include "support/LoopbackFtp.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
-const QString kUser = QStringLiteral("porlune");
-const QString kPassword = QStringLiteral("s3cret-pw");
+using LoopbackFtp::kPassword;
+using LoopbackFtp::kUser;
 
-// Addresses of this checkout: 127.A.B.x, A and B from the source folder's
-// path, so the servers of two checkouts tested side by side never meet; x
-// counts up within the run (127.0.0.0/8 is routed to lo whole).
-QString freshLoopback()
-{
-    static const QByteArray mark =
-        QCryptographicHash::hash(QByteArrayLiteral(PORLUNE_FTP_SERVER), QCryptographicHash::Sha1);
-    static int next = 0;
-    return QStringLiteral("127.%1.%2.%3")
-        .arg(1 + quint8(mark[0]) % 254)
-        .arg(quint8(mark[1]))
-        .arg(2 + next++ % 250);
-}
-
-// A server that takes connections (the system completes them) and never says
-// a word.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        m_address = freshLoopback();
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(21);
-        ::inet_pton(AF_INET, m_address.toLatin1().constData(), &a.sin_addr);
-        m_ok = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(m_fd, 16) == 0;
-    }
-    ~SilentServer()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool ok() const { return m_ok; }
-    const QString& address() const { return m_address; }
-
-private:
-    QString m_address;
-    int m_fd = -1;
-    bool m_ok = false;
+// The loopback servers of the test support, on addresses of this checkout.
+struct SilentServer : LoopbackFtp::SilentServer {
+    SilentServer() : LoopbackFtp::SilentServer(QStringLiteral(PORLUNE_FTP_SERVER)) {}
 };
 
-// The real server, with a folder of its own; stopped when the test ends.
-class FtpServer
-{
-public:
-    explicit FtpServer(bool slow = false)
-    {
-        m_address = freshLoopback();
-        QStringList args {QStringLiteral(PORLUNE_FTP_SERVER), m_address, QStringLiteral("21"), kUser, kPassword, m_root.path()};
-        if (slow)
-            args << QStringLiteral("slow");
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        // Debian's interpreter, which has python3-pyftpdlib.
-        m_process.start(QStringLiteral("/usr/bin/python3"), args);
-        m_process.waitForReadyRead(10000);
-        m_ready = m_process.readAllStandardOutput().contains("ready");
-    }
-    ~FtpServer() { stop(); }
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    bool ready() const { return m_ready; }
-    const QString& address() const { return m_address; }
-    QString file(const QString& name) const { return m_root.filePath(name); }
-
-private:
-    QTemporaryDir m_root;
-    QProcess m_process;
-    QString m_address;
-    bool m_ready = false;
+struct FtpServer : LoopbackFtp::Server {
+    explicit FtpServer(bool slow = false) : LoopbackFtp::Server(QStringLiteral(PORLUNE_FTP_SERVER), slow) {}
 };
 
 #define START_SERVER(name, ...)                                                                    \
