@@ -45,8 +45,9 @@ class TestHelp : public QObject
 private Q_SLOTS:
     void everyContextUsedHasItsTopic()
     {
-        // Help calls with a number, or with the window's kHelpContext.
-        const QRegularExpression literal(QStringLiteral("(?:showHelp\\(|kHelpContext\\s*=\\s*)(\\d+)"));
+        // Help calls with a number, or with the window's kHelpContext, or
+        // the context a list editor's set-up gives.
+        const QRegularExpression literal(QStringLiteral("(?:showHelp\\(|kHelpContext\\s*=\\s*|\\.helpContext\\s*=\\s*)(\\d+)"));
         const QRegularExpression anyCall(QStringLiteral("showHelp\\(([^)]*)\\)"));
         QSet<int> used;
         QStringList unknown;
@@ -62,7 +63,7 @@ private Q_SLOTS:
             // A call with anything else would escape this test.
             for (const QRegularExpressionMatch& m : anyCall.globalMatch(code)) {
                 const QString arg = m.captured(1).trimmed();
-                static const QRegularExpression allowed(QStringLiteral("^(\\d+|kHelpContext|int context|context)$"));
+                static const QRegularExpression allowed(QStringLiteral("^(\\d+|kHelpContext|int context|context|helpContext|m_setup\\.helpContext)$"));
                 if (!allowed.match(arg).hasMatch())
                     unknown << path + QStringLiteral(": showHelp(") + arg + u')';
             }
