@@ -18,7 +18,7 @@ struct FtpHostSpec {
     static FtpHostSpec parse(const QString& spec);
 };
 
-// The host specification every board transfer uses.
+// The host text every board transfer uses (server, port and time limit).
 QString ftpHostSpecFor(const QString& serverName);
 
 // A path as typed in the FTP list, as the server is asked for it: a leading
@@ -55,7 +55,7 @@ protected:
 };
 
 // The two transfers as the program's callers make them: the server name gets
-// the host specification above, the remote path as typed loses its leading
+// the host text above, the remote path as typed loses its leading
 // separator (the caller's variable too). True when the whole file came or
 // went; error, when given, gets libcurl's text on failure.
 bool FtpGet(IFtpClient& client, const QString& server, const QString& user, const QString& password,
