@@ -646,6 +646,7 @@ bool SharedClaim::putBackLeftAside(const QString& path, const Options& options)
     const QString base = fi.fileName();
     QString newest;
     qint64 newestNs = -1;
+    QStringList older;
     for (const QString& name : Fs::list(fi.path(), base + kAsideMark + u'*')) {
         if (!isAsideNameOf(name, base))
             continue;
@@ -655,11 +656,21 @@ bool SharedClaim::putBackLeftAside(const QString& path, const Options& options)
             continue;
         const qint64 ns = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         if (ns > newestNs) {
+            if (!newest.isEmpty())
+                older.append(newest);
             newestNs = ns;
             newest = full;
+        } else {
+            older.append(full);
         }
     }
-    return !newest.isEmpty() && putBackRetrying(newest, real, options) == 0;
+    if (newest.isEmpty() || putBackRetrying(newest, real, options) != 0)
+        return false;
+    // Earlier states of the board, left when their removal failed: the one
+    // put back is newer than all of them.
+    for (const QString& path : older)
+        removeFile(path, options);
+    return true;
 }
 
 int SharedClaim::replaceHeldIfStill(const QString& path, const QByteArray& bytes, const QByteArray& expected,

@@ -223,6 +223,7 @@ void TestBoardAccess::boardLeftAsideIsPutBack()
     expected[1].destination = QStringLiteral("会議");
     QCOMPARE(rowsOf(path), expected);
     QVERIFY(!Fs::exists(dir.filePath(QStringLiteral("a.iki.~plh4243_newer"))));
+    QVERIFY(!Fs::exists(dir.filePath(QStringLiteral("a.iki.~plh4242_older"))));
     QVERIFY(u->box().shown().isEmpty());
 }
 
