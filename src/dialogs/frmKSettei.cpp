@@ -6,17 +6,16 @@
 #include "platform/GlobalHotKey.h"
 #include "platform/HotKeyEdit.h"
 #include "platform/MessageBox.h"
+#include "platform/SelectOnEntry.h"
 #include "startup/AppContext.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -55,7 +54,7 @@ frmKSettei::frmKSettei(AppContext& ctx, MainHost& main) : QDialog(main.hostWidge
     txtFtpTime = new QLineEdit(this);
     txtFtpTime->setObjectName(QStringLiteral("txtFtpTime"));
     for (QLineEdit* box : {txtUpTime, txtFtpTime})
-        box->installEventFilter(this);
+        selectAllOnEntry(box);
     chkfrmClose = checkBox(this, "chkfrmClose", QStringLiteral("×ボタンで終了せずに最小化する"));
     chkTaskBar = checkBox(this, "chkTaskBar", QStringLiteral("最小化時にタスクバーに表示しない"));
     chkFunction = checkBox(this, "chkFunction", QStringLiteral("ﾌｧﾝｸｼｮﾝｷｰで掲示板を切り替える"));
@@ -113,16 +112,6 @@ frmKSettei::frmKSettei(AppContext& ctx, MainHost& main) : QDialog(main.hostWidge
     picHotKey->setEnabled(now.hotKeyOn);
     hotKeyEdit->setValue(now.hotKey);
     chkGoLog->setChecked(now.whereaboutsLog);
-}
-
-bool frmKSettei::eventFilter(QObject* watched, QEvent* event)
-{
-    // The whole number is selected on entry, so typing replaces it; after the
-    // click that gave the focus has placed the cursor.
-    if (event->type() == QEvent::FocusIn)
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmKSettei::cmdOk_Click()

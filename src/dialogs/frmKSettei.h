@@ -20,9 +20,6 @@ public:
 
     void cmdOk_Click();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     AppContext& m_ctx;
     MainHost& m_main;

@@ -4,17 +4,16 @@
 #include "messaging/MessageSettings.h"
 #include "messaging/MessageWindowParts.h"
 #include "platform/MessageBox.h"
+#include "platform/SelectOnEntry.h"
 #include "startup/AppContext.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
@@ -64,19 +63,12 @@ frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
     chkZorder_Click();
     chkZOrder2_Click();
 
-    txtReTime->installEventFilter(this);
+    selectAllOnEntry(txtReTime);
     connect(chkZorder, &QCheckBox::toggled, this, &frmMSettei::chkZorder_Click);
     connect(chkZOrder2, &QCheckBox::toggled, this, &frmMSettei::chkZOrder2_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmMSettei::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdHelp, &QPushButton::clicked, this, [this] { m_main.showHelp(15); });
-}
-
-bool frmMSettei::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == txtReTime && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, txtReTime, &QLineEdit::selectAll);
-    return QDialog::eventFilter(watched, event);
 }
 
 // The two stacking choices exclude each other: while one is checked the other

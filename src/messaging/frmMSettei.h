@@ -22,9 +22,6 @@ public:
     void chkZOrder2_Click();
     void cmdOk_Click();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     AppContext& m_ctx;
     MainHost& m_main;
