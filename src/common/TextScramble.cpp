@@ -128,6 +128,24 @@ QString encode(QStringView text, int key)
     return out;
 }
 
+void encodeAppend(QStringView text, int key, QByteArray& out)
+{
+    key &= 0xFF;
+    const qsizetype at = out.size();
+    out.resize(at + 2 + 4 * text.size());
+    char* p = out.data() + at;
+    const auto put = [&p](int value) {
+        *p++ = kCodes[std::size_t(value)][0];
+        *p++ = kCodes[std::size_t(value)][1];
+    };
+    put(key);
+    for (QChar c : text) {
+        const int unit = c.unicode();
+        put(((unit & 0xFF) + key) & 0xFF);
+        put(((unit >> 8) + key) & 0xFF);
+    }
+}
+
 QString encode(QStringView text, const KeySource& keys)
 {
     return encode(text, keys ? keys() : systemKeys()());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <functional>
@@ -41,6 +42,9 @@ std::optional<QString> decode(QStringView scrambled);
 // unchanged, when the line is not well formed.
 bool decodeAppend(const char* scrambled, qsizetype size, QString& out);
 
+// The scrambled form of text appended to out as bytes (the codes are ASCII), for
+// writers of whole scrambled files.
+void encodeAppend(QStringView text, int key, QByteArray& out);
 // Legacy digit form (three digits per byte, no key pair); nothing when a group
 // is not three digits or does not give a byte.
 std::optional<QString> legacyDecode(QStringView digits, qint64 key);

@@ -24,7 +24,7 @@ namespace {
 
 const QString kTempPrefix = QStringLiteral("~plw");
 
-int writeSynced(const QString& path, const QByteArray& bytes, bool* failedOpening = nullptr)
+int writeSynced(const QString& path, const QList<QByteArrayView>& pieces, bool* failedOpening = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -32,19 +32,20 @@ int writeSynced(const QString& path, const QByteArray& bytes, bool* failedOpenin
             *failedOpening = true;
         return errno;
     }
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
     int err = 0;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, std::size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
+    for (const QByteArrayView piece : pieces) {
+        const char* p = piece.data();
+        qsizetype left = piece.size();
+        while (left > 0 && err == 0) {
+            const ssize_t n = ::write(fd, p, std::size_t(left));
+            if (n < 0) {
+                if (errno != EINTR)
+                    err = errno;
                 continue;
-            err = errno;
-            break;
+            }
+            p += n;
+            left -= n;
         }
-        p += n;
-        left -= n;
     }
     if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
         err = errno;
@@ -74,11 +75,11 @@ bool isTemporaryName(const QString& fileName)
 
 namespace {
 
-int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath, bool* failedOpening)
+int writeTemporary(const QString& path, const QList<QByteArrayView>& pieces, QString* tempPath, bool* failedOpening)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         const QString tmp = temporaryNameFor(path);
-        const int err = writeSynced(tmp, bytes, failedOpening);
+        const int err = writeSynced(tmp, pieces, failedOpening);
         if (err == EEXIST)
             continue;
         if (err == 0)
@@ -94,8 +95,29 @@ int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPa
 
 int writeTemporary(const QString& path, const QByteArray& bytes, QString* tempPath)
 {
-    return writeTemporary(path, bytes, tempPath, nullptr);
+    return writeTemporary(path, {QByteArrayView(bytes)}, tempPath, nullptr);
 }
+
+namespace {
+
+int putInPlace(const QString& path, const QList<QByteArrayView>& pieces, bool* failedOpening)
+{
+    QString tmp;
+    if (const int err = writeTemporary(path, pieces, &tmp, failedOpening))
+        return err;
+    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        // The file cannot take its new content under its name (a folder of
+        // that name, no right to replace it): as an open for output would fail.
+        const int err = errno;
+        if (failedOpening)
+            *failedOpening = true;
+        ::unlink(QFile::encodeName(tmp).constData());
+        return err;
+    }
+    return 0;
+}
+
+} // namespace
 
 int replace(const QString& linkedPath, const QByteArray& bytes, bool keepBackup, bool* failedOpening)
 {
@@ -110,19 +132,26 @@ int replace(const QString& linkedPath, const QByteArray& bytes, bool keepBackup,
                 return err;
         }
     }
-    QString tmp;
-    if (const int err = writeTemporary(path, bytes, &tmp, failedOpening))
-        return err;
-    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
-        // The file cannot take its new content under its name (a folder of
-        // that name, no right to replace it): as an open for output would fail.
-        const int err = errno;
-        if (failedOpening)
-            *failedOpening = true;
-        ::unlink(QFile::encodeName(tmp).constData());
-        return err;
+    return putInPlace(path, {QByteArrayView(bytes)}, failedOpening);
+}
+
+int replaceLinkingBackup(const QString& linkedPath, const QList<QByteArrayView>& pieces, const QByteArray& oldBytes)
+{
+    const QString path = Fs::followLinks(linkedPath);
+    const QString bak = path + QStringLiteral(".bak");
+    if (!oldBytes.isEmpty()) {
+        const QString link = temporaryNameFor(bak);
+        bool linked = ::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()) == 0;
+        if (linked && ::rename(QFile::encodeName(link).constData(), QFile::encodeName(bak).constData()) != 0) {
+            ::unlink(QFile::encodeName(link).constData());
+            linked = false;
+        }
+        if (!linked) {
+            if (const int err = replace(bak, oldBytes, false))
+                return err;
+        }
     }
-    return 0;
+    return putInPlace(path, pieces, nullptr);
 }
 
 int createNew(const QString& path, const QByteArray& bytes)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 // Writes of files that other copies read over a shared folder. A reader never
@@ -18,6 +20,16 @@ bool isTemporaryName(const QString& fileName);
 // failedOpening, when given, tells a file that could not be opened for output
 // (or take its name) from one whose writing failed.
 int replace(const QString& path, const QByteArray& bytes, bool keepBackup, bool* failedOpening = nullptr);
+
+// Replaces path whole with bytes, keeping the file it held as path + ".bak"
+// without copying it: the old file is linked under the backup name before the
+// new one takes the name, so the backup is exactly what was there. Where the
+// folder has no hard links (a share), oldBytes, the content just read under the
+// file's claim, are written as the backup instead. Only for files that nobody
+// rewrites in place, since until the new file takes the name both names are one
+// file. An empty old file leaves the backup as it was.
+// The new content is given in pieces, written one after another.
+int replaceLinkingBackup(const QString& path, const QList<QByteArrayView>& pieces, const QByteArray& oldBytes);
 
 // Creates path with bytes only if no file of that name exists; EEXIST
 // otherwise. The file appears complete or not at all.

@@ -100,6 +100,12 @@ private Q_SLOTS:
         QCOMPARE(trashed.outcome, Outcome::Done);
         QCOMPARE(trashed.changedRecords, 2);
         QCOMPARE(Fs::readBytes(path + QStringLiteral(".bak")), before);
+        // The backup is a file of its own: what is appended to the log later
+        // does not reach it.
+        const QByteArray rewritten = Fs::readBytes(path);
+        QCOMPARE(Fs::appendBytes(path, "x\r\n"), 0);
+        QCOMPARE(Fs::readBytes(path + QStringLiteral(".bak")), before);
+        QCOMPARE(Fs::writeBytes(path, rewritten), 0);
         QStringList expected = threeRecords();
         expected[2] = kTrash;
         expected[9] = kTrash;
