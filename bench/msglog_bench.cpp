@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         // Copying the file: read its bytes and write them to another file in
         // one safe step (flushed to the disk, as every rewrite of the log is).
         const QString copyPath = dir.filePath(QStringLiteral("copy.txt"));
-        const double copy = bestMs(runs, [&] { ok &= SharedFile::replace(copyPath, Fs::readBytes(path), false) == 0; });
+        const double copy = bestWallMs(runs, [&] { ok &= SharedFile::replace(copyPath, Fs::readBytes(path), false) == 0; });
         // One record to the trash and back, on the table the viewer loaded.
         Fs::FileStamp loaded;
         const MessageLog::ParseResult p = MessageLog::parse(Fs::readBytes(path, nullptr, &loaded));
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         // Decoding plus encoding the same lines, in memory: Shift-JIS to text
         // and each line scrambled (lock); each line unscrambled and the text to
         // Shift-JIS (unlock).
-        const double lockFloor = bestMs(runs, [&] {
+        const double lockFloor = bestWallMs(runs, [&] {
             const QString text = Sjis::decode(Fs::readBytes(path));
             QByteArray encoded;
             encoded.reserve(4 * text.size() + 256);
@@ -118,7 +118,7 @@ int main(int argc, char** argv)
             }
             sink += encoded.size();
         });
-        const double unlockFloor = bestMs(runs, [&] {
+        const double unlockFloor = bestWallMs(runs, [&] {
             const QByteArray bytes = Fs::readBytes(lockedPath);
             QString text;
             text.reserve(bytes.size() / 4 + 1024);

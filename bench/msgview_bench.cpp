@@ -6,7 +6,7 @@
 //    table that touches every field the step compares;
 //  - the loaded table's bytes per record against the log's.
 //
-//   build/bin/bench_msgview [records=100000] [runs=5]
+//   build/bin/bench_msgview [records=100000] [runs=5] [plain|locked]
 
 #include "LogGenerator.h"
 #include "board/MainHost.h"
@@ -65,6 +65,7 @@ int main(int argc, char** argv)
     const auto [records, runs] = benchArguments(argc, argv);
     QTextStream out(stdout);
 
+    out << "clock: " << clockName() << "\n";
     QTemporaryDir dir;
     // Six people: each one's received messages make a node of about 10,000.
     QStringList names = defaultNames();
@@ -82,6 +83,8 @@ int main(int argc, char** argv)
 
     for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},
                                       std::pair {QStringLiteral("locked"), lockedPath}}) {
+        if (argc > 3 && label != QString::fromLocal8Bit(argv[3]))
+            continue;
         ctx.iniFile().store(32, path);
         qsizetype sink = 0;
         const double floor = bestMs(runs, [&] { sink += Sjis::decode(Fs::readBytes(path)).size(); });

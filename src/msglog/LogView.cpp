@@ -3,6 +3,8 @@
 #include <QDate>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace LogView {
 
@@ -50,6 +52,96 @@ QString weekdayText(const QString& yyyymmdd)
     return QString::fromUtf16(names[d.dayOfWeek() - 1]);
 }
 
+namespace {
+
+// Names are a few bytes: compared inline, without a call per record.
+inline bool sameBytes(QByteArrayView a, QByteArrayView b)
+{
+    const qsizetype n = a.size();
+    if (n != b.size())
+        return false;
+    if (n > 24)
+        return std::memcmp(a.data(), b.data(), std::size_t(n)) == 0;
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// The value of a key packed from n digit characters (one byte each), or -1
+// when one of them is not a digit.
+inline qint64 digitsValue(quint64 packed, int n)
+{
+    qint64 v = 0;
+    for (int i = n - 1; i >= 0; --i) {
+        const quint64 c = (packed >> (8 * i)) & 0xFF;
+        if (c < '0' || c > '9')
+            return -1;
+        v = v * 10 + qint64(c - '0');
+    }
+    return v;
+}
+
+// Sorts keys by (date, time, party, record) in linear time: when every date
+// and time is written in digits and the parties are fewer than 2^17, the
+// first three fit one 64-bit number (table order breaks ties, as a stable
+// least-significant-digit radix sort keeps it). False, leaving keys as they
+// were, when they do not fit.
+template<typename Key>
+bool radixSort(std::vector<Key>& keys, std::size_t parties)
+{
+    constexpr int PartyBits = 17, TimeBits = 20;
+    if (parties >= (std::size_t(1) << PartyBits))
+        return false;
+    const std::size_t n = keys.size();
+    struct Item {
+        quint64 key;
+        qint32 at;
+    };
+    std::vector<Item> a(n), b(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Key& k = keys[i];
+        quint64 date = 0, time = 0;
+        if (k.date != 0 || k.time() != 0) {
+            // No date sorts before every date: dates count from 1.
+            const qint64 d = digitsValue(k.date, 8), t = digitsValue(k.time(), 6);
+            if (d < 0 || t < 0)
+                return false;
+            date = quint64(d) + 1;
+            time = quint64(t);
+        }
+        a[i] = {(date << (PartyBits + TimeBits)) | (time << PartyBits) | quint64(k.party), qint32(i)};
+    }
+    constexpr int DigitBits = 11, Digits = (64 + DigitBits - 1) / DigitBits, Buckets = 1 << DigitBits;
+    std::vector<std::array<qint32, Buckets>> counts(Digits);
+    for (auto& c : counts)
+        c.fill(0);
+    for (const Item& it : a)
+        for (int d = 0; d < Digits; ++d)
+            ++counts[std::size_t(d)][(it.key >> (d * DigitBits)) & (Buckets - 1)];
+    for (int d = 0; d < Digits; ++d) {
+        auto& c = counts[std::size_t(d)];
+        if (std::find(c.begin(), c.end(), qint32(n)) != c.end())
+            continue; // every key has the same digit here
+        qint32 sum = 0;
+        for (qint32& v : c) {
+            const qint32 here = v;
+            v = sum;
+            sum += here;
+        }
+        for (const Item& it : a)
+            b[std::size_t(c[(it.key >> (d * DigitBits)) & (Buckets - 1)]++)] = it;
+        a.swap(b);
+    }
+    std::vector<Key> sorted(n);
+    for (std::size_t i = 0; i < n; ++i)
+        sorted[i] = keys[std::size_t(a[i].at)];
+    keys.swap(sorted);
+    return true;
+}
+
+} // namespace
+
 void Model::load(MessageLog::ParseResult result)
 {
     m_result = std::move(result);
@@ -62,18 +154,18 @@ void Model::load(MessageLog::ParseResult result)
     QHash<QByteArrayView, qint32> ids;
     std::vector<QByteArrayView> raws;
     std::vector<QString> distinct;
-    std::vector<qint32> idOf(static_cast<std::size_t>(n));
+    m_partyOf.resize(std::size_t(n));
     QByteArrayView lastRaw;
     qint32 lastId = -1;
     for (qsizetype k = 0; k < n; ++k) {
         m_trashPresent = m_trashPresent || t.inTrash(k);
         const QByteArrayView raw = t.otherPartyRaw(k);
-        if (lastId < 0 || raw != lastRaw) {
+        if (lastId < 0 || !sameBytes(raw, lastRaw)) {
             qint32 id = -1;
             if (raws.size() <= 32) {
                 // An office has few correspondents: a short scan beats hashing.
                 for (std::size_t i = 0; i < raws.size(); ++i)
-                    if (raws[i] == raw) {
+                    if (sameBytes(raws[i], raw)) {
                         id = qint32(i);
                         break;
                     }
@@ -89,7 +181,7 @@ void Model::load(MessageLog::ParseResult result)
             lastRaw = raw;
             lastId = id;
         }
-        idOf[std::size_t(k)] = lastId;
+        m_partyOf[std::size_t(k)] = lastId;
     }
     std::vector<qint32> byText(distinct.size());
     for (std::size_t i = 0; i < byText.size(); ++i)
@@ -104,19 +196,19 @@ void Model::load(MessageLog::ParseResult result)
             m_parties.push_back(std::move(text));
         rank[std::size_t(byText[r])] = qint32(m_parties.size() - 1);
     }
-    m_partyOf.resize(std::size_t(n));
-    for (std::size_t k = 0; k < std::size_t(n); ++k)
-        m_partyOf[k] = rank[std::size_t(idOf[k])];
-
-    m_keys.resize(std::size_t(n));
-    for (qint32 k = 0; k < qint32(n); ++k)
-        m_keys[std::size_t(k)] = {t.dateKey(k), t.timeKey(k), m_partyOf[std::size_t(k)], k, t.inTrash(k)};
-    m_sorted = m_keys;
+    m_byDate.resize(std::size_t(n));
     m_order.resize(std::size_t(n));
-    for (qint32 k = 0; k < qint32(n); ++k)
+    for (qint32 k = 0; k < qint32(n); ++k) {
+        qint32& party = m_partyOf[std::size_t(k)];
+        party = rank[std::size_t(party)];
+        m_byDate[std::size_t(k)] = {t.dateKey(k), t.timeKey(k) | (t.inTrash(k) ? Key::TrashBit : 0), party, k};
         m_order[std::size_t(k)] = k;
+    }
+    m_byName.clear();
+    m_sorted = &m_byDate;
     m_orderKind = Order::File; // a fresh load is always sorted again
     m_byDateStale = true;
+    m_byNameStale = true;
     m_nodes.clear();
     m_index.clear();
     m_fastIndex.clear();
@@ -134,35 +226,36 @@ bool Model::select(int index)
 
 void Model::sortFor(Order order)
 {
-    // Stable and never recursive: equal keys keep table order however many
-    // there are. The date order is sorted once per load; the name order is the
-    // date order regrouped by person (a stable counting pass), which is the
-    // same as sorting by person, date and time.
-    if (m_byDate.size() != m_keys.size() || m_byDateStale) {
-        m_byDate = m_keys;
-        std::stable_sort(m_byDate.begin(), m_byDate.end(), [](const Key& x, const Key& y) {
+    // Never recursive, and equal keys keep table order however many there
+    // are. The date order is sorted once per load; the name order is the date
+    // order regrouped by person (a stable counting pass), which is the same
+    // as sorting by person, date and time.
+    if (m_byDateStale && !radixSort(m_byDate, m_parties.size())) {
+        std::sort(m_byDate.begin(), m_byDate.end(), [](const Key& x, const Key& y) {
             if (x.date != y.date)
                 return x.date < y.date;
-            if (x.time != y.time)
-                return x.time < y.time;
-            return x.party < y.party;
+            if (x.time() != y.time())
+                return x.time() < y.time();
+            if (x.party != y.party)
+                return x.party < y.party;
+            return x.record < y.record;
         });
-        m_byDateStale = false;
     }
-    if (order == Order::ByDate) {
-        m_sorted = m_byDate;
-    } else {
+    m_byDateStale = false;
+    if (order == Order::ByName && m_byNameStale) {
         std::vector<qint32> start(m_parties.size() + 1, 0);
         for (const Key& k : m_byDate)
             ++start[std::size_t(k.party) + 1];
         for (std::size_t p = 1; p < start.size(); ++p)
             start[p] += start[p - 1];
-        m_sorted.resize(m_byDate.size());
+        m_byName.resize(m_byDate.size());
         for (const Key& k : m_byDate)
-            m_sorted[std::size_t(start[std::size_t(k.party)]++)] = k;
+            m_byName[std::size_t(start[std::size_t(k.party)]++)] = k;
+        m_byNameStale = false;
     }
-    for (std::size_t i = 0; i < m_sorted.size(); ++i)
-        m_order[i] = m_sorted[i].record;
+    m_sorted = order == Order::ByName ? &m_byName : &m_byDate;
+    for (std::size_t i = 0; i < m_sorted->size(); ++i)
+        m_order[i] = (*m_sorted)[i].record;
     m_orderKind = order;
     ++m_sortCount;
 }
@@ -242,8 +335,8 @@ void Model::buildDateTree(bool withPersons)
 {
     const MessageLog::RecordTable& t = m_result.records;
     qint32 newest = -1;
-    for (const Key& key : m_sorted) {
-        if (key.trash)
+    for (const Key& key : *m_sorted) {
+        if (key.trash())
             continue;
         const qint32 k = key.record;
         const quint64 d = key.date;
@@ -268,8 +361,8 @@ void Model::buildDateTree(bool withPersons)
 
 void Model::buildNameTree(bool withDates)
 {
-    for (const Key& key : m_sorted) {
-        if (key.trash)
+    for (const Key& key : *m_sorted) {
+        if (key.trash())
             continue;
         const qint32 k = key.record;
         const qint32 p = key.party;
@@ -305,14 +398,14 @@ void Model::build()
     trash.level = Level::Trash;
     const int image = m_trashPresent ? TrashFull : TrashEmpty;
     const int i = addNode(trash, -1, QStringLiteral("ごみ箱"), image, image);
-    for (const Key& key : m_sorted)
-        if (key.trash)
+    for (const Key& key : *m_sorted)
+        if (key.trash())
             m_nodes[i].records.append(key.record);
 }
 
 qsizetype Model::memoryBytes() const
 {
-    qsizetype n = qsizetype((m_keys.capacity() + m_sorted.capacity() + m_byDate.capacity()) * sizeof(Key)
+    qsizetype n = qsizetype((m_byDate.capacity() + m_byName.capacity()) * sizeof(Key)
                             + (m_order.capacity() + m_partyOf.capacity()) * sizeof(qint32));
     for (const QString& p : m_parties)
         n += p.capacity() * 2 + qsizetype(sizeof(QString));

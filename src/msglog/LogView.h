@@ -106,20 +106,24 @@ private:
     std::vector<QString> m_parties;   // distinct other parties, in code-unit order
     std::vector<qint32> m_partyOf;    // record -> index into m_parties (its rank)
     std::vector<qint32> m_order;
-    // What sorting and the trees look at, one small entry per record: in file
-    // order, and in table order after each sort (so the trees walk memory
-    // front to back instead of jumping through the table).
+    // What sorting and the trees look at, one small entry per record, so the
+    // trees walk memory front to back instead of jumping through the table.
+    // The record index decides between equal keys: table order, as a stable
+    // sort keeps it, from an in-place sort that needs no second buffer.
     struct Key {
         quint64 date;
-        quint64 time;
+        quint64 timeTrash; // the time key, and the trash flag in the top bit
         qint32 party;
         qint32 record;
-        bool trash;
+        static constexpr quint64 TrashBit = quint64(1) << 63;
+        quint64 time() const { return timeTrash & ~TrashBit; }
+        bool trash() const { return timeTrash & TrashBit; }
     };
-    std::vector<Key> m_keys;
-    std::vector<Key> m_sorted;
-    std::vector<Key> m_byDate; // the date order, kept until the next load
+    std::vector<Key> m_byDate; // file order after a load, date order once sorted
+    std::vector<Key> m_byName; // the date order regrouped by person
     bool m_byDateStale = true;
+    bool m_byNameStale = true;
+    const std::vector<Key>* m_sorted = &m_byDate; // the order of the last build
     Order m_orderKind = Order::File;
     int m_current = NoSort;
     int m_previous = NoSort;

@@ -29,6 +29,8 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include <map>
+
 namespace {
 
 constexpr int NodeRole = Qt::UserRole;          // index into the model's nodes
@@ -384,6 +386,8 @@ void frmMsgView::fillTree()
     const QList<LogView::Node>& nodes = m_log.nodes();
     std::vector<QTreeWidgetItem*> items(std::size_t(nodes.size()), nullptr);
     QList<QTreeWidgetItem*> roots;
+    // A few pictures serve hundreds of nodes: each is drawn once.
+    std::map<std::pair<int, int>, QIcon> icons;
     for (int i = 0; i < nodes.size(); ++i) {
         const LogView::Node& n = nodes[i];
         QTreeWidgetItem* parent = n.parent >= 0 ? items[std::size_t(n.parent)] : nullptr;
@@ -392,7 +396,10 @@ void frmMsgView::fillTree()
         item->setData(0, NodeRole, i);
         item->setData(0, ImageRole, n.image);
         item->setData(0, SelectedImageRole, n.selectedImage);
-        item->setIcon(0, nodeIcon(n.image, n.selectedImage));
+        auto icon = icons.find({n.image, n.selectedImage});
+        if (icon == icons.end())
+            icon = icons.emplace(std::pair {n.image, n.selectedImage}, nodeIcon(n.image, n.selectedImage)).first;
+        item->setIcon(0, icon->second);
         items[std::size_t(i)] = item;
         if (!parent)
             roots.append(item);

@@ -28,11 +28,15 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <numeric>
+#include <tuple>
 
 using namespace LogView;
 
@@ -254,6 +258,51 @@ private Q_SLOTS:
             const Model m = modelOf(recs, index);
             QCOMPARE(qsizetype(m.order().size()), qsizetype(n));
             QVERIFY(std::is_sorted(m.order().begin(), m.order().end()));
+        }
+    }
+
+    void ordersAgreeWithAPlainStableSort_data()
+    {
+        QTest::addColumn<bool>("damagedDate");
+        QTest::newRow("dates in digits") << false;
+        QTest::newRow("one date with a letter") << true;
+    }
+    // Date and name orders against a stable sort of the same keys: ties in
+    // the same second between people, and the same key many times over.
+    void ordersAgreeWithAPlainStableSort()
+    {
+        QFETCH(bool, damagedDate);
+        QRandomGenerator rng(20061214);
+        const QStringList people {QStringLiteral("Taro"), QStringLiteral("佐藤"), QStringLiteral("ｻﾄｳ"),
+                                  QStringLiteral("鈴木一郎"), QStringLiteral("taro")};
+        QList<Rec> recs;
+        for (int k = 0; k < 3000; ++k) {
+            const QString when = QStringLiteral("%1/%2/%3 %4:%5:00")
+                                     .arg(2005 + rng.bounded(3))
+                                     .arg(1 + rng.bounded(12), 2, 10, QChar(u'0'))
+                                     .arg(1 + rng.bounded(3), 2, 10, QChar(u'0'))
+                                     .arg(rng.bounded(2) ? 9 : 23, 2, 10, QChar(u'0'))
+                                     .arg(rng.bounded(3), 2, 10, QChar(u'0'));
+            recs.append({rng.bounded(2) ? '>' : '<', people[int(rng.bounded(people.size()))], when, QString::number(k)});
+        }
+        if (damagedDate)
+            recs[1234].when = QStringLiteral("2x06/06/14 09:00:00");
+        Model m;
+        m.load(MessageLog::parse(logBytes(recs)));
+        QCOMPARE(m.size(), qsizetype(recs.size()));
+        const MessageLog::RecordTable& t = m.table();
+        for (int index : {Date, Name}) {
+            m.select(index);
+            QList<qint32> expected(t.size());
+            std::iota(expected.begin(), expected.end(), 0);
+            std::stable_sort(expected.begin(), expected.end(), [&](qint32 a, qint32 b) {
+                const auto key = [&](qint32 k) {
+                    return index == Date ? std::tuple(t.dateKey(k), t.timeKey(k), m.otherParty(k), QString())
+                                         : std::tuple(quint64(0), quint64(0), m.otherParty(k), t.date(k) + t.time(k));
+                };
+                return key(a) < key(b);
+            });
+            QCOMPARE(QList<qint32>(m.order().begin(), m.order().end()), expected);
         }
     }
 
