@@ -87,7 +87,30 @@ int main(int argc, char** argv)
             continue;
         ctx.iniFile().store(32, path);
         qsizetype sink = 0;
-        const double floor = bestMs(runs, [&] { sink += Sjis::decode(Fs::readBytes(path)).size(); });
+        // Reading and decoding the bytes: from Shift-JIS for the plain log; for
+        // the locked one, each line from its scrambled form.
+        const bool locked = label == QLatin1String("locked");
+        const double floor = bestMs(runs, [&] {
+            const QByteArray bytes = Fs::readBytes(path);
+            if (!locked) {
+                sink += Sjis::decode(bytes).size();
+                return;
+            }
+            QString text;
+            text.reserve(bytes.size() / 4 + 1024);
+            for (qsizetype pos = 0; pos < bytes.size();) {
+                qsizetype nl = bytes.indexOf('\n', pos);
+                const qsizetype next = nl < 0 ? bytes.size() : nl + 1;
+                if (nl < 0)
+                    nl = bytes.size();
+                if (nl > pos && bytes[nl - 1] == '\r')
+                    --nl;
+                Scramble::decodeAppend(bytes.constData() + pos, nl - pos, text);
+                text.append(QLatin1StringView("\r\n"));
+                pos = next;
+            }
+            sink += text.size();
+        });
         frmMsgView* kept = nullptr;
         const double open = bestMs(runs, [&] {
             delete kept;
