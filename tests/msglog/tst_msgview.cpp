@@ -112,17 +112,6 @@ const Rec kTaro1 {'>', QStringLiteral("Taro"), QStringLiteral("2006/06/14 09:00:
 const Rec kTaro2 {'>', QStringLiteral("Taro"), QStringLiteral("2006/06/14 08:00:00"), QStringLiteral("二通目")};
 
 
-// A modal window that opens during the next step gets this done to it.
-template<typename W, typename F>
-void whenModal(F&& act)
-{
-    QTimer::singleShot(0, [act = std::forward<F>(act)] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        QVERIFY2(w, "the expected modal window did not open");
-        act(w);
-    });
-}
-
 } // namespace
 
 class TestLogView : public QObject

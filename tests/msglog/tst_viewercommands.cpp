@@ -60,17 +60,6 @@ QByteArray logOf(const QList<QStringList>& records)
     return TextFile::joinLines(lines);
 }
 
-// A modal window that opens during the next step gets this done to it.
-template<typename W, typename F>
-void whenModal(F&& act)
-{
-    QTimer::singleShot(0, [act = std::forward<F>(act)] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        QVERIFY2(w, "the expected modal window did not open");
-        act(w);
-    });
-}
-
 QAction* action(QWidget* w, const char* name)
 {
     return control<QAction>(w, name);
