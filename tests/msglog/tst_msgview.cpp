@@ -3,6 +3,7 @@
 #include "msglog/LogView.h"
 #include "msglog/MessageDisplay.h"
 #include "msglog/MessageSearch.h"
+#include "msglog/frmBar.h"
 #include "msglog/frmKensaku.h"
 #include "msglog/frmMsgView.h"
 #include "msglog/frmPass2.h"
@@ -21,12 +22,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTableView>
@@ -636,6 +639,33 @@ private Q_SLOTS:
         s.setInt(91, 0);
         QVERIFY(v.user.ctx().iniFile().Inifile_Read());
         QCOMPARE(Twips::toPixels(s.intValue(91)), Twips::toPixels(100));
+    }
+
+    // A long pass lets events run by the clock, a few times a second, not
+    // once per line: the timers of the windows fire and the bar moves.
+    void progressLetsEventsRunByTime()
+    {
+        QWidget owner;
+        owner.show();
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start();
+        frmBar bar(&owner, QStringLiteral("メッセージを読み込んでいます．．．"), 1000000);
+        QCOMPARE(bar.windowTitle(), QStringLiteral("メッセージを読み込んでいます．．．"));
+        ticks = 0;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 steps = 0;
+        while (clock.elapsed() < 200)
+            bar.step(++steps % 1000000);
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(bar.servicedRounds() >= 2, qPrintable(QString::number(bar.servicedRounds())));
+        QVERIFY(bar.servicedRounds() <= elapsed / 30 + 1);
+        QVERIFY(steps > 100 * bar.servicedRounds());
+        QVERIFY(ticks >= 1);
+        QVERIFY(control<QProgressBar>(&bar, "pgb1")->value() > 0);
     }
 
     void closeWhileBusyWaitsForThePass()
