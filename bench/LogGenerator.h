@@ -67,6 +67,26 @@ inline std::pair<QString, QString> writeLogs(const QTemporaryDir& dir, const QSt
     return {plainPath, lockedPath};
 }
 
+// Every line of a scrambled file decoded, each followed by CR LF: the floor of
+// reading a locked log.
+inline QString unscrambleLines(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size() / 4 + 1024);
+    for (qsizetype pos = 0; pos < bytes.size();) {
+        qsizetype nl = bytes.indexOf('\n', pos);
+        const qsizetype next = nl < 0 ? bytes.size() : nl + 1;
+        if (nl < 0)
+            nl = bytes.size();
+        if (nl > pos && bytes[nl - 1] == '\r')
+            --nl;
+        Scramble::decodeAppend(bytes.constData() + pos, nl - pos, text);
+        text.append(QLatin1StringView("\r\n"));
+        pos = next;
+    }
+    return text;
+}
+
 // The benchmark's arguments: records (default 100,000) and runs (default 5).
 inline std::pair<int, int> benchArguments(int argc, char** argv)
 {

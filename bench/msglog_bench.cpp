@@ -120,19 +120,7 @@ int main(int argc, char** argv)
         });
         const double unlockFloor = bestWallMs(runs, [&] {
             const QByteArray bytes = Fs::readBytes(lockedPath);
-            QString text;
-            text.reserve(bytes.size() / 4 + 1024);
-            for (qsizetype pos = 0; pos < bytes.size();) {
-                qsizetype nl = bytes.indexOf('\n', pos);
-                const qsizetype next = nl < 0 ? bytes.size() : nl + 1;
-                if (nl < 0)
-                    nl = bytes.size();
-                if (nl > pos && bytes[nl - 1] == '\r')
-                    --nl;
-                Scramble::decodeAppend(bytes.constData() + pos, nl - pos, text);
-                text.append(QLatin1StringView("\r\n"));
-                pos = next;
-            }
+            const QString text = unscrambleLines(bytes);
             sink += Sjis::encode(text).size();
         });
         // The backup beside it is left locked by the first lock; a plain backup
