@@ -26,6 +26,33 @@ QString rowLine(const QString& name, const QString& login, const QString& setTim
     return QuotedCsv::formatTextLine({name, QStringLiteral("席にいます"), login, setTime, back, QString(), QString()});
 }
 
+// Settings of a program folder: the board list, the user, the mail place and
+// a refresh every refreshSeconds + 1 seconds; no windows before the main one.
+void storeOfficeSettings(TestUser& u, const QString& banList, const QString& name, const QString& mail,
+                         int refreshSeconds)
+{
+    u.loadSettings();
+    IniFile& ini = u.ctx().iniFile();
+    ini.store(19, banList);
+    ini.store(23, QStringLiteral("21111111111111111111"));
+    ini.store(24, QStringLiteral("21111111111111111111"));
+    ini.store(26, name);
+    ini.store(29, mail);
+    ini.store(41, QString::number(refreshSeconds));
+    ini.store(37, QStringLiteral("0"));
+    ini.store(80, QStringLiteral("0"));
+    ini.store(102, QStringLiteral("0"));
+}
+
+// One board refresh of w as its timer runs it, the test's clock moved on with it.
+void refreshOnce(TestUser& u, frmMain& w)
+{
+    for (int tick = 0; tick <= u.ctx().settings().intValue(41); ++tick) {
+        u.clock().advance(1);
+        w.Timer4_Timer();
+    }
+}
+
 // A board in a folder (local or on the share) and the user 山田太郎 on it.
 struct PresenceOffice {
     PresenceOffice(TestUser& u, const QString& folder) : user(u)
@@ -40,15 +67,7 @@ struct PresenceOffice {
                                      rowLine(kSato, QStringLiteral("1"), QStringLiteral("06/14 08:30"), QStringLiteral("09:00")),
                                      rowLine(kOld, QStringLiteral("1"), QStringLiteral("06/14 08:40"), QStringLiteral("未定"))});
         TextFile::writeLines(banList, {QStringLiteral("1,\"総務部\",\"%1\"").arg(board)});
-        u.loadSettings();
-        IniFile& ini = u.ctx().iniFile();
-        ini.store(19, banList);
-        ini.store(23, QStringLiteral("21111111111111111111"));
-        ini.store(24, QStringLiteral("21111111111111111111"));
-        ini.store(26, kMe);
-        ini.store(29, mail);
-        ini.store(41, QStringLiteral("1")); // a refresh every second tick: two-second intervals
-        ini.store(37, QStringLiteral("0"));
+        storeOfficeSettings(u, banList, kMe, mail, 1); // two-second intervals
     }
 
     std::unique_ptr<frmMain> open()
@@ -58,14 +77,7 @@ struct PresenceOffice {
         return w;
     }
 
-    // One board refresh of w as its timer runs it, the clock moved on with it.
-    void refresh(frmMain& w)
-    {
-        for (int tick = 0; tick <= user.ctx().settings().intValue(41); ++tick) {
-            user.clock().advance(1);
-            w.Timer4_Timer();
-        }
-    }
+    void refresh(frmMain& w) { refreshOnce(user, w); }
 
     QString heartbeatOf(const QString& name) const
     {
@@ -75,6 +87,5 @@ struct PresenceOffice {
     TestUser& user;
     QString board, banList, mail;
 };
-
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "dialogs/DisplaySettings.h"
 #include "messaging/MessageFile.h"
 #include "messaging/MessageNotice.h"
+#include "messaging/frmMSettei.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/QuotedCsv.h"
@@ -22,6 +23,7 @@
 #include "support/TestMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QTableWidget>
@@ -445,8 +447,18 @@ private Q_SLOTS:
         QTemporaryDir dir;
         PresenceOffice office(u, dir.path());
         QCOMPARE(u.ctx().settings().intValue(SettingNo::Notify), 1); // on by default
-        u.ctx().iniFile().store(SettingNo::Notify, notify ? QStringLiteral("1") : QStringLiteral("0"));
         auto w = office.open();
+        {
+            // The switch of the message settings.
+            frmMSettei settings(u.ctx(), *w);
+            auto* chkNotify = control<QCheckBox>(&settings, "chkNotify");
+            QVERIFY(chkNotify->isChecked());
+            chkNotify->setChecked(notify);
+            settings.cmdOk_Click();
+        }
+        TestUser again(u.folder()); // as the next start reads it
+        again.loadSettings();
+        QCOMPARE(again.ctx().settings().intValue(SettingNo::Notify), notify ? 1 : 0);
         MessageFile m;
         m.addressees = MessageFile::addresseeLine({kMe});
         m.sender = kSato;

@@ -1,6 +1,7 @@
 // Presence on the SMB test rig: a real copy of the program killed with
 // SIGKILL beside one that watches it, and the file server going away and
 // coming back under a running copy.
+#include "PresenceOffice.h"
 #include "board/Heartbeat.h"
 #include "board/frmMain.h"
 #include "platform/FileOps.h"
@@ -26,40 +27,14 @@
 
 namespace {
 
-const QString kMe = QStringLiteral("山田太郎");
-const QString kSato = QStringLiteral("佐藤花子");
-const QString kOld = QStringLiteral("鈴木一郎"); // an older copy: logged in, no heartbeat
-
 QString rowLine(const QString& name, const QString& login)
 {
-    return QuotedCsv::formatTextLine({name, QStringLiteral("席にいます"), login, QStringLiteral("06/14 08:00"),
-                                      QString(), QString(), QString()});
+    return rowLine(name, login, QStringLiteral("06/14 08:00"), QString());
 }
 
-// Settings of a program folder: the board list, the user, the mail place and
-// a refresh every refreshSeconds + 1 seconds; no windows before the main one.
-void prepareSettings(TestUser& u, const QString& banList, const QString& name, const QString& mail, int refreshSeconds)
-{
-    u.loadSettings();
-    IniFile& ini = u.ctx().iniFile();
-    ini.store(19, banList);
-    ini.store(23, QStringLiteral("21111111111111111111"));
-    ini.store(24, QStringLiteral("21111111111111111111"));
-    ini.store(26, name);
-    ini.store(29, mail);
-    ini.store(41, QString::number(refreshSeconds));
-    ini.store(37, QStringLiteral("0"));
-    ini.store(80, QStringLiteral("0"));
-    ini.store(102, QStringLiteral("0"));
-}
-
-// One board refresh as Timer4 runs it, the test's clock moved on with it.
 void refresh(TestUser& u, frmMain& w)
 {
-    for (int tick = 0; tick <= u.ctx().settings().intValue(41); ++tick) {
-        u.clock().advance(1);
-        w.Timer4_Timer();
-    }
+    refreshOnce(u, w);
     QApplication::processEvents();
 }
 
@@ -119,7 +94,7 @@ private Q_SLOTS:
         QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         {
             TestUser sato(satoDir.path());
-            prepareSettings(sato, share.file2(QStringLiteral("ban2.txt")), kSato, share.file2(QStringLiteral("mail")),
+            storeOfficeSettings(sato, share.file2(QStringLiteral("ban2.txt")), kSato, share.file2(QStringLiteral("mail")),
                             refreshSeconds);
         }
         const QString satoBeat = Paths::join(Heartbeat::folderFor(board), Heartbeat::fileNameFor(kSato));
@@ -127,7 +102,7 @@ private Q_SLOTS:
         // This copy: 山田太郎 on the first mount, its refresh run on a fixed
         // schedule of real time.
         TestUser me;
-        prepareSettings(me, ban, kMe, share.file(QStringLiteral("mail")), refreshSeconds);
+        storeOfficeSettings(me, ban, kMe, share.file(QStringLiteral("mail")), refreshSeconds);
         auto w = std::make_unique<frmMain>(me.ctx());
 
         QProcess sato;
@@ -253,7 +228,7 @@ private Q_SLOTS:
         const QString ban = share.file(QStringLiteral("ban.txt"));
         QCOMPARE(TextFile::writeLines(ban, {QStringLiteral("1,\"総務部\",\"%1\"").arg(board)}), 0);
         TestUser me;
-        prepareSettings(me, ban, kMe, share.file(QStringLiteral("mail")), 1);
+        storeOfficeSettings(me, ban, kMe, share.file(QStringLiteral("mail")), 1);
         auto w = std::make_unique<frmMain>(me.ctx());
         w->Form_Load();
         auto* status = control<QLabel>(w.get(), "lblStatus");
