@@ -232,10 +232,12 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             return out;
         }
         const BoardFile::RawRead raw = readShared(path, waits, ownClaim);
-        if (isUnreachable(raw.error)) {
-            // As good as missing until the share is back: the status line
-            // under the grid tells it once, not a damaged-board box at every
-            // refresh, and nothing is written over a board that was not read.
+        if (isUnreachable(raw.error) && !Fs::isDir(QFileInfo(path).absolutePath())) {
+            // The board's folder does not answer either: the share is away. As
+            // good as missing until it is back: the status line under the grid
+            // tells it once, not a damaged-board box at every refresh, and
+            // nothing is written over a board that was not read. (An error on
+            // the file alone, its folder there, is waited out as before.)
             out.status = BoardReadOutcome::Missing;
             return out;
         }
