@@ -13,6 +13,9 @@
 #   tools/smb-rig.sh stop    unmounts and stops what start started (only those
 #                            processes, by the pid files the rig keeps)
 #   tools/smb-rig.sh status  prints whether the rig runs
+#   tools/smb-rig.sh server-stop | server-start
+#                            stops smbd alone (the mounts stay: a share outage)
+#                            and starts it again on the same share
 #
 # State lives in PORLUNE_RIG_DIR (default: a folder under ${TMPDIR:-/tmp} named
 # after this checkout), so start and stop find each other and two checkouts can
@@ -33,6 +36,10 @@ die() { log "$*"; exit 1; }
 port_busy() { # address
     # A TCP connect that succeeds means something already listens there.
     timeout 2 bash -c "exec 3<>/dev/tcp/$1/445" 2>/dev/null
+}
+
+port_free() { # address
+    ! port_busy "$1"
 }
 
 wait_for() { # seconds, command...
@@ -225,9 +232,27 @@ EOF
     log "share of $addr mounted twice; tests use $work and $work2"
 }
 
+# The file server goes away while both clients stay mounted (a share outage
+# as the office sees it), and comes back with the same share and files.
+do_server_stop() {
+    [ -s "$rig/address" ] || die "no rig at $rig"
+    kill_pidfile "$rig/run/smbd.pid"
+    wait_for 20 port_free "$(cat "$rig/address")" || die "smbd still listens on $(cat "$rig/address")"
+}
+
+do_server_start() {
+    [ -s "$rig/address" ] || die "no rig at $rig"
+    local addr; addr="$(cat "$rig/address")"
+    /usr/sbin/smbd -D -s "$rig/etc/smb.conf" >"$rig/log/smbd.out" 2>&1 \
+        || die "smbd did not start: $(tail -5 "$rig/log/smbd.out" 2>/dev/null)"
+    wait_for 20 port_busy "$addr" || die "smbd does not listen on $addr:445"
+}
+
 case "${1:-}" in
     start) do_start ;;
     stop) do_stop ;;
+    server-stop) do_server_stop ;;
+    server-start) do_server_start ;;
     status)
         if [ -d "$rig" ] && is_mounted "$rig/mnt"; then
             second="not mounted"
@@ -236,5 +261,5 @@ case "${1:-}" in
         else
             echo "not running"; exit 1
         fi ;;
-    *) echo "usage: $0 start|stop|status" >&2; exit 2 ;;
+    *) echo "usage: $0 start|stop|status|server-stop|server-start" >&2; exit 2 ;;
 esac

@@ -51,6 +51,28 @@ bool isMissing(int err)
     return err == ENOENT || err == ENOTDIR || err == EISDIR || err == EACCES || err == EPERM;
 }
 
+// The file server does not answer (a share that went away, a network down):
+// waiting a few seconds more helps no one.
+bool isUnreachable(int err)
+{
+    switch (err) {
+    case EIO:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ECONNREFUSED:
+    case ECONNRESET:
+    case ECONNABORTED:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ESTALE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 FileErrorKind kindOf(int err)
 {
     switch (err) {
@@ -210,6 +232,15 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             return out;
         }
         const BoardFile::RawRead raw = readShared(path, waits, ownClaim);
+        if (isUnreachable(raw.error) && !Fs::isDir(QFileInfo(path).absolutePath())) {
+            // The board's folder does not answer either: the share is away. As
+            // good as missing until it is back: the status line under the grid
+            // tells it once, not a damaged-board box at every refresh, and
+            // nothing is written over a board that was not read. (An error on
+            // the file alone, its folder there, is waited out as before.)
+            out.status = BoardReadOutcome::Missing;
+            return out;
+        }
         if (isMissing(raw.error)) {
             // A copy that died while it had the board aside for its replace
             // left it under a private name: the holder of the claim puts it back.

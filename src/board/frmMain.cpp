@@ -2,6 +2,7 @@
 
 #include "board/BoardAccess.h"
 #include "board/WhereaboutsBoxes.h"
+#include "messaging/MessageNotice.h"
 #include "board/WhereaboutsLists.h"
 #include "board/frmAutoInput.h"
 #include "board/frmIcon.h"
@@ -58,6 +59,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -133,7 +137,7 @@ constexpr int kBottomMarginTwips = 1170;
 } // namespace
 
 frmMain::frmMain(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx), m_absence(ctx)
+    : QMainWindow(parent), m_ctx(ctx), m_absence(ctx), m_presence(std::make_unique<BoardPresence>(ctx))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(captionBase());
@@ -257,6 +261,12 @@ void frmMain::buildControls()
     DataGrid1->setHorizontalHeaderLabels(headers);
     DataGrid1->viewport()->installEventFilter(this);
     DataGrid1->horizontalHeader()->viewport()->installEventFilter(this);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    statusBar()->setObjectName(QStringLiteral("stbStatus"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(lblStatus, 1);
 
     v->addWidget(m_cbr1);
     v->addWidget(m_cbr2);
@@ -441,6 +451,7 @@ void frmMain::Form_Load()
 
     // 9.
     Ikifile_Login(m_ctx);
+    m_presence->beat();
 
     // 10.
     loadLists();
@@ -611,9 +622,27 @@ void frmMain::cboGroup_Click()
     board.currentPath = entry.path;
     const int rows = Ikifile_Read(m_ctx, entry.path);
     entry.rowCount = rows;
+    const QList<ShareHealth::Place> gone = m_presence->boardRead(entry.path);
+    // Each place that has just gone away is told once; the status line shows
+    // it until it comes back. The box comes after the switch, so that the
+    // refresh (and the status line) goes on while it is open.
+    for (ShareHealth::Place p : gone) {
+        const QString text = ShareHealth::outageText(p, m_presence->health().state(p).path);
+        QTimer::singleShot(0, this, [this, text] {
+            if (!m_unloaded)
+                m_ctx.msgBox().show({text, QStringLiteral("共有フォルダ接続エラー"), MsgIcon::Exclamation, MsgButtons::Ok, 0, false});
+        });
+    }
     if (!Fs::exists(entry.path)) {
+        // A share that is away keeps the last rows in view (marked in the
+        // status line); a board file that is not there shows no rows.
+        if (!Fs::isDir(QFileInfo(entry.path).absolutePath()) && board.shownPath == entry.path) {
+            applyRowMarks();
+            return;
+        }
         DataGrid1->setRowCount(0);
         board.shownPath.clear();
+        applyRowMarks();
         return;
     }
     Ikifile_Show(entry.path, m_forceRedraw);
@@ -701,6 +730,7 @@ void frmMain::Ikifile_Show(const QString& path, bool force)
         updateCaptionTime();
         DataGrid1->clearSelection();
         DataGrid1->setCurrentItem(nullptr);
+        applyRowMarks();
         return;
     }
 
@@ -745,6 +775,33 @@ void frmMain::Ikifile_Show(const QString& path, bool force)
     DataGrid1->clearSelection();
     DataGrid1->setCurrentItem(nullptr);
     updateCaptionTime();
+    applyRowMarks();
+}
+
+void frmMain::applyRowMarks()
+{
+    const BoardState& board = m_ctx.board();
+    const Settings& s = m_ctx.settings();
+    const QColor inBack = SystemColors::fromSetting(s.intValue(69));
+    const QColor inText = SystemColors::fromSetting(s.intValue(70));
+    const QColor outBack = SystemColors::fromSetting(s.intValue(71));
+    const QColor outText = SystemColors::fromSetting(s.intValue(72));
+    const QColor overdueBack = SystemColors::fromSetting(s.intValue(SettingNo::OverdueColor));
+    const int rows = board.shownPath == board.currentPath ? std::min(DataGrid1->rowCount(), board.rowCount()) : 0;
+    for (int r = 0; r < rows; ++r) {
+        const BoardRow& row = board.rows[r];
+        QTableWidgetItem* login = DataGrid1->item(r, 0);
+        QTableWidgetItem* ret = DataGrid1->item(r, 4);
+        if (row.isSeparator() || !login || !ret)
+            continue;
+        const bool loggedOut = row.login == QLatin1String("0");
+        const BoardPresence::RowMark mark = m_presence->markOf(board.shownPath, row);
+        login->setForeground(mark.stale ? QColor(Qt::gray) : loggedOut ? outText : inText);
+        login->setToolTip(mark.staleTip);
+        ret->setBackground(mark.overdue ? overdueBack : loggedOut ? outBack : inBack);
+        ret->setToolTip(mark.overdueTip);
+    }
+    lblStatus->setText(m_presence->health().statusText());
 }
 
 void frmMain::updateCaptionTime()
@@ -804,6 +861,10 @@ void frmMain::Timer1_Shori()
         auto* w = new frmMessage(m_ctx, *this, name);
         connect(w, &frmMessage::closed, this, [this](frmMessage* closed) { m_messages.removeAll(closed); });
         w->show();
+        if (m_ctx.settings().intValue(SettingNo::Notify) == 1) {
+            const MessageNotice notice = messageNotice(w->message());
+            m_ctx.trayIcon().showMessage(notice.title, notice.text);
+        }
         m_messages.append(w);
         if (Mailbox::moveNoReplace(inboxPath, Paths::join(tmp, QStringLiteral("TMP") + name)) != 0)
             w->setFilePath(inboxPath);
@@ -928,6 +989,7 @@ void frmMain::Timer4_Timer()
         return;
     if (++m_timer4Count > m_ctx.settings().intValue(41)) {
         m_timer4Count = 0;
+        m_presence->beat();
         cboGroup_Click();
     }
     if (m_groupSwitches > 0)
@@ -1278,6 +1340,7 @@ void frmMain::unload()
             w->close();
     // 2.
     Ikifile_Logout(m_ctx, endSetChecked());
+    m_presence->stop();
     // 3 to 6.
     saveLayout();
     // 7.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/AbsenceWatch.h"
+#include "board/BoardPresence.h"
 #include "board/MainHost.h"
 #include "messaging/ScheduledMail.h"
 
@@ -19,6 +20,7 @@ class AppContext;
 class frmIcon;
 class QAction;
 class QComboBox;
+class QLabel;
 class QDialog;
 class QMenu;
 class QPushButton;
@@ -112,6 +114,8 @@ public:
     void redrawBoard() override;
     void endProgram() override;
     const AbsenceWatch& absenceWatch() const { return m_absence; }
+    // Heartbeats, overdue returns and the shared places' state.
+    const BoardPresence& presence() const { return *m_presence; }
 
     // Shared-file work under way in this copy (an update cycle or a group
     // switch waiting on a busy board, a message poll between two messages lets
@@ -177,6 +181,8 @@ private:
     void showGridMenu(const QPoint& globalPos);
     bool handleKey(QKeyEvent* event);
     void updateCaptionTime();
+    // The presence marks on the rows shown and the status line under the grid.
+    void applyRowMarks();
     void layoutControls();
     void saveLayout();
     void restartTimers();
@@ -221,6 +227,8 @@ private:
     std::unique_ptr<FtpSync> m_ftpSync; // the FTP run (its worker), made at the first run
     int m_timer6Count = 0;
     AbsenceWatch m_absence;
+    std::unique_ptr<BoardPresence> m_presence;
+    QLabel* lblStatus = nullptr; // the status line under the grid
     // The list item of the grid row right-clicked last; -1: the header.
     int m_rightClickItem = -1;
     QString m_rightClickName; // the name that row showed

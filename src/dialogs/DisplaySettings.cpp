@@ -2,14 +2,17 @@
 
 #include "platform/SystemColors.h"
 
+#include <QColor>
+
 #include <QRegularExpression>
 
 namespace DisplaySettings {
 
-const std::array<qint32, 4>& defaultColors()
+const std::array<qint32, ColorCount>& defaultColors()
 {
-    static const std::array<qint32, 4> colors {SystemColors::WindowBackground, SystemColors::WindowText,
-                                               SystemColors::WindowBackground, SystemColors::WindowText};
+    static const std::array<qint32, ColorCount> colors {SystemColors::WindowBackground, SystemColors::WindowText,
+                                                        SystemColors::WindowBackground, SystemColors::WindowText,
+                                                        SystemColors::toSetting(QColor(255, 200, 200))};
     return colors;
 }
 

@@ -31,8 +31,9 @@ frmHSettei::frmHSettei(AppContext& ctx, MainHost& main)
     auto* colors = new QGroupBox(QStringLiteral("掲示板の表示"), this);
     auto* grid = new QGridLayout(colors);
     const QString colorLabels[] = {QStringLiteral("ログインしている人の背景色"), QStringLiteral("ログインしている人の文字色"),
-                                   QStringLiteral("ログアウトしている人の背景色"), QStringLiteral("ログアウトしている人の文字色")};
-    for (int i = 0; i < 4; ++i) {
+                                   QStringLiteral("ログアウトしている人の背景色"), QStringLiteral("ログアウトしている人の文字色"),
+                                   QStringLiteral("戻り予定を過ぎた人の背景色")};
+    for (int i = 0; i < DS::ColorCount; ++i) {
         grid->addWidget(new QLabel(colorLabels[i], colors), i, 0);
         auto* swatch = new QFrame(colors);
         swatch->setObjectName(QStringLiteral("speColor%1").arg(i));
@@ -47,7 +48,7 @@ frmHSettei::frmHSettei(AppContext& ctx, MainHost& main)
         connect(button, &QPushButton::clicked, this, [this, i] { cmdColor_Click(i); });
         grid->addWidget(button, i, 2);
     }
-    grid->addWidget(new QLabel(QStringLiteral("表示フォント"), colors), 4, 0);
+    grid->addWidget(new QLabel(QStringLiteral("表示フォント"), colors), 5, 0);
     auto* fontRow = new QHBoxLayout;
     lblFont = new QLabel(colors);
     lblFont->setObjectName(QStringLiteral("lblFont"));
@@ -56,17 +57,17 @@ frmHSettei::frmHSettei(AppContext& ctx, MainHost& main)
     fontRow->addWidget(lblFont);
     fontRow->addWidget(lblFontSize);
     fontRow->addStretch();
-    grid->addLayout(fontRow, 4, 1);
+    grid->addLayout(fontRow, 5, 1);
     auto* cmdFont = new QPushButton(QStringLiteral("設定"), colors);
     cmdFont->setObjectName(QStringLiteral("cmdFont"));
     cmdFont->setAutoDefault(false);
-    grid->addWidget(cmdFont, 4, 2);
-    grid->addWidget(new QLabel(QStringLiteral("グリッドの高さ"), colors), 5, 0);
+    grid->addWidget(cmdFont, 5, 2);
+    grid->addWidget(new QLabel(QStringLiteral("グリッドの高さ"), colors), 6, 0);
     txtGrid = new QLineEdit(colors);
     txtGrid->setObjectName(QStringLiteral("txtGrid"));
     txtGrid->setMaximumWidth(80);
     txtGrid->installEventFilter(this);
-    grid->addWidget(txtGrid, 5, 1);
+    grid->addWidget(txtGrid, 6, 1);
 
     chkNani = new QCheckBox(QStringLiteral("起動時に｢今日は何の日?」を表示"), this);
     chkNani->setObjectName(QStringLiteral("chkNani"));
@@ -90,7 +91,7 @@ frmHSettei::frmHSettei(AppContext& ctx, MainHost& main)
     connect(chkNani, &QCheckBox::clicked, this, &frmHSettei::chkNani_Click);
 
     const Settings& s = ctx.settings();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < DS::ColorCount; ++i)
         showColor(i);
     showFont();
     txtGrid->setText(DS::heightText(s.intValue(DS::RowHeight)));
@@ -103,7 +104,7 @@ void frmHSettei::showColor(int index)
 {
     QFrame* swatch = speColor[std::size_t(index)];
     QPalette p = swatch->palette();
-    p.setColor(QPalette::Window, SystemColors::fromSetting(m_ctx.settings().intValue(DS::FirstColor + index)));
+    p.setColor(QPalette::Window, SystemColors::fromSetting(m_ctx.settings().intValue(DS::colorSetting(index))));
     swatch->setPalette(p);
 }
 
@@ -116,8 +117,8 @@ void frmHSettei::showFont()
 
 void frmHSettei::storeColor(int index, qint32 value)
 {
-    m_ctx.settings().setInt(DS::FirstColor + index, value);
-    m_ctx.iniFile().writeBack(DS::FirstColor + index);
+    m_ctx.settings().setInt(DS::colorSetting(index), value);
+    m_ctx.iniFile().writeBack(DS::colorSetting(index));
     showColor(index);
 }
 
@@ -144,7 +145,7 @@ void frmHSettei::fatalError()
 
 void frmHSettei::cmdColor_Click(int index)
 {
-    const QColor current = SystemColors::fromSetting(m_ctx.settings().intValue(DS::FirstColor + index));
+    const QColor current = SystemColors::fromSetting(m_ctx.settings().intValue(DS::colorSetting(index)));
     const Choice<QColor> c = m_ctx.colorFontDialogs().color(this, QStringLiteral("色の指定"), current);
     if (c.outcome == ChoiceOutcome::Failed)
         return fatalError();
@@ -169,7 +170,7 @@ void frmHSettei::cmdFont_Click()
 
 void frmHSettei::cmdDefault_Click()
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < DS::ColorCount; ++i)
         storeColor(i, DS::defaultColors()[std::size_t(i)]);
     storeFont(DS::defaultFontName(), DS::DefaultFontSize);
     txtGrid->setText(QString::number(DS::DefaultHeight));

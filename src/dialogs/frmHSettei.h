@@ -45,7 +45,7 @@ private:
     AppContext& m_ctx;
     MainHost& m_main;
     bool m_fatal = false;
-    std::array<QFrame*, 4> speColor {};
+    std::array<QFrame*, 5> speColor {}; // 4: the overdue return (setting 77)
     QLabel* lblFont = nullptr;
     QLabel* lblFontSize = nullptr;
     QLineEdit* txtGrid = nullptr;

@@ -20,6 +20,7 @@ Values load(const AppContext& ctx)
     v.bringToFront = s.intValue(51) == 1;
     v.cursorMark = s.intValue(39) == 1;
     v.trayBlink = s.intValue(40) == 1;
+    v.notify = s.intValue(SettingNo::Notify) == 1;
     return v;
 }
 
@@ -48,6 +49,7 @@ bool store(AppContext& ctx, const Values& v)
     ok = ini.store(38, flag(v.alwaysOnTop)) && ok;
     ok = ini.store(39, flag(v.cursorMark)) && ok;
     ok = ini.store(40, flag(v.trayBlink)) && ok;
+    ok = ini.store(SettingNo::Notify, flag(v.notify)) && ok;
     return ok;
 }
 

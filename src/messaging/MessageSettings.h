@@ -15,6 +15,7 @@ struct Values
     bool bringToFront = true; // setting 51
     bool cursorMark = false; // setting 39
     bool trayBlink = false; // setting 40
+    bool notify = true; // setting 103: a desktop notification per received message
 };
 
 Values load(const AppContext& ctx);
@@ -23,7 +24,7 @@ Values load(const AppContext& ctx);
 bool parseInterval(const QString& text, int* seconds);
 QString intervalErrorText();
 
-// Writes the five settings; false when the settings file could not be written
+// Writes the six settings; false when the settings file could not be written
 // (already reported by it).
 bool store(AppContext& ctx, const Values& values);
 

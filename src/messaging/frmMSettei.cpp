@@ -30,6 +30,7 @@ frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
     chkZOrder2 = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞを受信したら前面に表示"), "chkZOrder2");
     chkIcon = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾏｳｽｶｰｿﾙの横にﾒｰﾙﾏｰｸを表示"), "chkIcon");
     chkTray = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞがある場合、ﾀｽｸﾄﾚｲのｱｲｺﾝを点滅させる"), "chkTray");
+    chkNotify = MessageWindowParts::check(this, QStringLiteral("ﾒｯｾｰｼﾞを受信したらﾃﾞｽｸﾄｯﾌﾟに通知する"), "chkNotify");
     cmdOk = MessageWindowParts::button(this, QStringLiteral("OK"), "cmdOk");
     cmdCancel = MessageWindowParts::button(this, QStringLiteral("CANCEL"), "cmdCancel");
     cmdHelp = MessageWindowParts::button(this, QStringLiteral("ヘルプ"), "cmdHelp");
@@ -50,7 +51,7 @@ frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
     buttons->addWidget(cmdHelp);
     auto* v = new QVBoxLayout(this);
     v->addWidget(interval);
-    for (QCheckBox* c : {chkZorder, chkZOrder2, chkIcon, chkTray})
+    for (QCheckBox* c : {chkZorder, chkZOrder2, chkIcon, chkTray, chkNotify})
         v->addWidget(c);
     v->addLayout(buttons);
 
@@ -60,6 +61,7 @@ frmMSettei::frmMSettei(AppContext& ctx, MainHost& main)
     chkZOrder2->setChecked(values.bringToFront);
     chkIcon->setChecked(values.cursorMark);
     chkTray->setChecked(values.trayBlink);
+    chkNotify->setChecked(values.notify);
     chkZorder_Click();
     chkZOrder2_Click();
 
@@ -96,6 +98,7 @@ void frmMSettei::cmdOk_Click()
     values.bringToFront = chkZOrder2->isChecked();
     values.cursorMark = chkIcon->isChecked();
     values.trayBlink = chkTray->isChecked();
+    values.notify = chkNotify->isChecked();
     MessageSettings::store(m_ctx, values);
     m_main.messageSettingsChanged();
     accept();

@@ -30,6 +30,7 @@ private:
     QCheckBox* chkZOrder2 = nullptr;
     QCheckBox* chkIcon = nullptr;
     QCheckBox* chkTray = nullptr;
+    QCheckBox* chkNotify = nullptr; // desktop notification (setting 103)
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdHelp = nullptr;

@@ -70,3 +70,10 @@ void QtTrayIcon::remove()
     delete m_icon;
     m_icon = nullptr;
 }
+
+void QtTrayIcon::showMessage(const QString& title, const QString& text)
+{
+    if (!m_added || !m_icon)
+        return;
+    m_icon->showMessage(title, text, trayPicture(0));
+}

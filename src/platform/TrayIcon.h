@@ -37,6 +37,10 @@ public:
     virtual bool isShownInArea() const { return isAdded(); }
     virtual int picture() const = 0;
     virtual QString tip() const = 0;
+    // A desktop notification from the icon (the freedesktop notification
+    // service where one runs, else the icon's own balloon); nothing without
+    // an icon shown.
+    virtual void showMessage(const QString& /*title*/, const QString& /*text*/) {}
 
 Q_SIGNALS:
     void leftClicked(const QPoint& globalPos);
@@ -63,6 +67,7 @@ public:
     bool isShownInArea() const override;
     int picture() const override { return m_picture; }
     QString tip() const override { return m_tip; }
+    void showMessage(const QString& title, const QString& text) override;
 
 private:
     void apply(int picture, const QString& tip);

@@ -86,6 +86,7 @@ constexpr SettingDef kDefs[] = {
     {74, T::R4, "10"},
     {75, T::I4, "225"},
     {76, T::B, "0"},
+    {77, T::C, "13158655"}, // overdue return cell background, light red (RGB 255, 200, 200)
     {78, T::R4, "2500"},
     {79, T::B, "1"},
     {80, T::B, "1"},
@@ -111,6 +112,7 @@ constexpr SettingDef kDefs[] = {
     {100, T::I4, "225"},
     {101, T::C, "32768"},
     {102, T::B, "1"},
+    {103, T::B, "1"}, // desktop notification of a received message
     {104, T::I2, "0", true},
     {105, T::T, ""},
     {106, T::T, ""},

@@ -5,7 +5,9 @@
 #include <array>
 #include <span>
 
-// The 106 numbered settings (numbers 1 to 108; 77 and 103 do not exist).
+// The 108 numbered settings (numbers 1 to 108). 77 (the colour of an overdue
+// return) and 103 (desktop notifications) are ours: older copies skip records
+// whose number they do not know.
 enum class SettingType {
     I2,    // signed 16-bit integer
     I4,    // signed 32-bit integer
@@ -42,6 +44,8 @@ enum : int {
     MailId = 44,
     FtpList = 81,
     FtpInterval = 82,
+    OverdueColor = 77,
+    Notify = 103,
     InactivityTime = 104,
 };
 }
@@ -50,7 +54,7 @@ class Settings
 {
 public:
     static constexpr int MaxNumber = 108;
-    static constexpr int Count = 106;
+    static constexpr int Count = 108;
     static constexpr int BoardCount = 20;
 
     Settings();

@@ -146,6 +146,7 @@ private Q_SLOTS:
         QTest::newRow("text of logged-out, chosen") << 3 << int(ChoiceOutcome::Chosen);
         QTest::newRow("cancelled") << 1 << int(ChoiceOutcome::Cancelled);
         QTest::newRow("failed") << 2 << int(ChoiceOutcome::Failed);
+        QTest::newRow("overdue return (setting 77), chosen") << 4 << int(ChoiceOutcome::Chosen);
     }
     void colours()
     {
@@ -157,7 +158,7 @@ private Q_SLOTS:
         frmHSettei w(u.ctx(), host);
         w.show();
         const QColor pick(12, 200, 90);
-        const qint32 before = u.ctx().settings().intValue(DS::FirstColor + index);
+        const qint32 before = u.ctx().settings().intValue(DS::colorSetting(index));
         if (ChoiceOutcome(outcome) == ChoiceOutcome::Chosen)
             u.colorFont().queueColor(pick);
         else
@@ -168,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(u.colorFont().asked()[0].title, QStringLiteral("色の指定"));
         QCOMPARE(u.colorFont().asked()[0].initial.value<QColor>(), SystemColors::fromSetting(before));
         const qint32 expected = ChoiceOutcome(outcome) == ChoiceOutcome::Chosen ? SystemColors::toSetting(pick) : before;
-        QCOMPARE(storedSettings(u).intValue(DS::FirstColor + index), expected);
+        QCOMPARE(storedSettings(u).intValue(DS::colorSetting(index)), expected);
         if (ChoiceOutcome(outcome) == ChoiceOutcome::Failed) {
             QCOMPARE(u.box().texts(), QStringList {QStringLiteral("致命的エラー")});
             QCOMPARE(host.programEnds, 1);
@@ -204,6 +205,8 @@ private Q_SLOTS:
 
         u.colorFont().queueColor(Qt::red);
         click(&w, QStringLiteral("cmdColor1"));
+        u.colorFont().queueColor(Qt::blue);
+        click(&w, QStringLiteral("cmdColor4"));
         control<QLineEdit>(&w, "txtGrid")->setText(QStringLiteral("40"));
         control<QCheckBox>(&w, "chkNani")->click();
         click(&w, QStringLiteral("cmdDefault"));
@@ -214,8 +217,8 @@ private Q_SLOTS:
         click(&w, QStringLiteral("cmdClose"));
 
         const Settings s = storedSettings(u);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(s.intValue(DS::FirstColor + i), DS::defaultColors()[std::size_t(i)]);
+        for (int i = 0; i < DS::ColorCount; ++i)
+            QCOMPARE(s.intValue(DS::colorSetting(i)), DS::defaultColors()[std::size_t(i)]);
         QCOMPARE(s.text(DS::FontName), DS::defaultFontName());
         QCOMPARE(s.realValue(DS::FontSize), DS::DefaultFontSize);
         QCOMPARE(s.intValue(DS::RowHeight), 220);

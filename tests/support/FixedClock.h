@@ -9,8 +9,15 @@ public:
     explicit FixedClock(QDateTime t = QDateTime(QDate(2006, 6, 14), QTime(9, 5, 7))) : m_now(std::move(t)) {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& t) { m_now = t; }
-    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+    // Moves the wall clock and the monotonic clock alike.
+    void advance(qint64 seconds)
+    {
+        m_now = m_now.addSecs(seconds);
+        m_monotonicMs += seconds * 1000;
+    }
+    qint64 monotonicMs() const override { return m_monotonicMs; }
 
 private:
     QDateTime m_now;
+    qint64 m_monotonicMs = 1000000;
 };

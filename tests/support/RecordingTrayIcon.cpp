@@ -31,3 +31,9 @@ QList<int> RecordingTrayIcon::pictureHistory() const
             out.append(c.picture);
     return out;
 }
+
+void RecordingTrayIcon::showMessage(const QString& title, const QString& text)
+{
+    if (m_added) // as the system's: no icon, no notification
+        m_notifications.append({title, text});
+}

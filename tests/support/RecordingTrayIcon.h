@@ -26,6 +26,13 @@ public:
     void setAreaAvailable(bool available) { m_areaAvailable = available; }
     int picture() const override { return m_picture; }
     QString tip() const override { return m_tip; }
+    struct Notification {
+        QString title;
+        QString text;
+    };
+    void showMessage(const QString& title, const QString& text) override;
+    // The notifications shown while an icon was there, in order.
+    const QList<Notification>& notifications() const { return m_notifications; }
 
     const QList<Call>& calls() const { return m_calls; }
     // The pictures the icon showed, in order (add and modify that changed it).
@@ -37,6 +44,7 @@ public:
 
 private:
     QList<Call> m_calls;
+    QList<Notification> m_notifications;
     bool m_added = false;
     bool m_areaAvailable = true;
     int m_picture = 0;
