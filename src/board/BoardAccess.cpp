@@ -136,13 +136,10 @@ int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QB
                                        : claim.replaceHeldIfStill(path, bytes, previous, true);
     if (err && err != ESTALE)
         reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
-    if (err == 0) {
-        // The board just written carries the share's time: temporary files
-        // of copies killed while writing are aged against it.
-        const Fs::FileStamp now = Fs::stamp(path);
-        if (now.exists)
-            SharedFile::sweepTemporaries(QFileInfo(Fs::followLinks(path)).path(), now.mtimeNs);
-    }
+    // The board just written carries the share's time: what copies killed
+    // while writing left beside it is aged against it.
+    if (err == 0)
+        SharedClaim::sweepLeftovers(path);
     return err;
 }
 

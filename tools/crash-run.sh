@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Crash run of one writer of a shared file, by hand: the writer is killed with
+# SIGKILL at a random moment each round, then started again (checked first as a
+# restarted copy would read its file).
+#   bash tools/crash-run.sh WRITER [rounds] [folder]
+# WRITER: board boardlist ftplist memo settings logappend logpurge drop
+#         (porlune-crashdrv), fetch (tools/mail-holes.sh), sched
+#         (tools/sched-crash.sh), logrewrite (tools/log-stress.sh crash).
+# folder: where the file lives, e.g. a folder on the SMB rig's mount
+# ($PORLUNE_SHARE_DIR); default a local temporary folder.
+# Prints one "RESULT writer=… rounds=… killed=… killed_mid_write=… failed=…"
+# line; exit 0 when every round passed.
+set -u
+here=$(cd "$(dirname "$0")/.." && pwd)
+writer=${1:?writer}
+rounds=${2:-50}
+parent=${3:-}
+[ -x "$here/build/bin/porlune-crashdrv" ] || bash "$here/tools/build.sh" >/dev/null
+work=$(mktemp -d)
+if [ -n "$parent" ]; then dir=$(mktemp -d "$parent/crash-$writer.XXXXXX"); else dir=$work/files; fi
+trap 'rm -rf "$work" "$dir"' EXIT
+
+case $writer in
+fetch)
+    out=$(bash "$here/tools/mail-holes.sh" "$dir" "$rounds" 100); rc=$?
+    echo "$out"
+    echo "RESULT writer=fetch rounds=$rounds killed=$rounds failed=$rc $(echo "$out" | tail -1)"
+    exit $rc ;;
+sched)
+    out=$(bash "$here/tools/sched-crash.sh" "$rounds" 10 "$dir"); rc=$?
+    echo "$out"
+    echo "RESULT writer=sched $(echo "$out" | tail -1)"
+    exit $rc ;;
+logrewrite)
+    out=$(bash "$here/tools/log-stress.sh" crash "$dir" "$rounds"); rc=$?
+    echo "$out"
+    echo "RESULT writer=logrewrite rounds=$rounds failed=$rc"
+    exit $rc ;;
+esac
+
+drv=$here/build/bin/porlune-crashdrv
+acks=$work/acks
+# Writers that add files or records keep a round short (the mail place holds
+# 999 drops of one recipient); the others run until killed.
+case $writer in drop | logappend) count=12 ;; *) count=100000 ;; esac
+"$drv" setup "$writer" "$dir" >/dev/null || { echo "setup failed"; exit 1; }
+killed=0; mid=0; failed=0; landed=0; first_max=0; claims=0; temps=0
+for ((r = 1; r <= rounds; r++)); do
+    "$drv" run "$writer" "$dir" "$acks" "$count" >"$work/out" 2>&1 &
+    pid=$!
+    # Start-up takes part of a run: the kill lands anywhere in 50-650 ms.
+    sleep "0.$(printf %03d $((RANDOM % 600 + 50)))"
+    kill -9 "$pid" 2>/dev/null && killed=$((killed + 1))
+    wait "$pid" 2>/dev/null
+    [ "$(tail -1 "$acks" 2>/dev/null | cut -c1)" = "+" ] && mid=$((mid + 1))
+    f=$(sed -n 's/^first_ms=//p' "$work/out")
+    [ -n "$f" ] && [ "$f" -gt "$first_max" ] && first_max=$f
+    if ! out=$("$drv" check "$writer" "$dir" "$acks"); then
+        echo "round $r: $out"; failed=$((failed + 1))
+    fi
+    case $out in *"landed=true"*) landed=$((landed + 1)) ;; esac
+    c=$(echo "$out" | sed -n 's/.*left_claims=\([0-9]*\).*/\1/p'); claims=$((claims + ${c:-0}))
+    t=$(echo "$out" | sed -n 's/.*left_temporaries=\([0-9]*\).*/\1/p'); temps=$((temps + ${t:-0}))
+done
+# A last start after the last kill: its first write must not wait on a claim.
+"$drv" run "$writer" "$dir" "$acks" 1 >"$work/out" 2>&1 || { echo "last start failed: $(cat "$work/out")"; failed=$((failed + 1)); }
+f=$(sed -n 's/^first_ms=//p' "$work/out"); [ -n "$f" ] && [ "$f" -gt "$first_max" ] && first_max=$f
+"$drv" check "$writer" "$dir" "$acks" >/dev/null || failed=$((failed + 1))
+echo "RESULT writer=$writer rounds=$rounds killed=$killed killed_mid_write=$mid in_flight_landed=$landed" \
+     "failed=$failed writes_acknowledged=$(grep -c '^[0-9]' "$acks") slowest_first_write_ms=$first_max" \
+     "claims_seen_after_kill=$claims temporaries_seen_after_kill=$temps"
+[ "$failed" -eq 0 ]
