@@ -75,9 +75,8 @@ int benchBoard(const QString& folder, int cycles)
     const QString floorBoard = Paths::join(folder, QStringLiteral("floor.iki"));
     QList<BoardRow> rows;
     for (int i = 1; i <= 16; ++i)
-        rows.append({QStringLiteral("社員%1").arg(i), QStringLiteral("1"), QStringLiteral("0"),
-                     QStringLiteral("99:99 99/99"), QStringLiteral("会議室%1").arg(i), QStringLiteral("15:00"),
-                     QStringLiteral("内線%1").arg(100 + i)});
+        rows.append({QStringLiteral("社員%1").arg(i), QStringLiteral("会議室%1").arg(i), QStringLiteral("1"),
+                     QStringLiteral("99:99 99/99"), QStringLiteral("15:00"), QStringLiteral("%1").arg(100 + i), {}});
     if (Fs::writeBytes(board, BoardFile::format(rows)) || Fs::writeBytes(floorBoard, BoardFile::format(rows))) {
         std::fprintf(stderr, "cannot write in %s\n", qPrintable(folder));
         return 1;

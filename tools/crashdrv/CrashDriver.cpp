@@ -194,7 +194,7 @@ int writeOne(Copy& copy, const QString& writer, const QString& dir, qint64 k)
                     return EIO;
                 QList<qint64> ps;
                 for (qsizetype i = 0; i < parsed.records.size(); ++i)
-                    if (parsed.records.text(i).startsWith(u'P') && (step == 1 || !parsed.records.inTrash(i)))
+                    if (parsed.records.text(i).trimmed().startsWith(u'P') && (step == 1 || !parsed.records.inTrash(i)))
                         ps << i + 1;
                 const LogRewrite::Result r = step == 0 ? LogRewrite::moveToTrash(path, stamp, parsed.records, ps)
                                                        : LogRewrite::purge(path, stamp, parsed.records, ps);
@@ -226,8 +226,8 @@ int runSetup(const QString& writer, const QString& dir)
     if (writer == QLatin1String("board")) {
         QList<BoardRow> rows;
         for (int i = 1; i <= kBoardRows; ++i)
-            rows.append({QStringLiteral("c%1").arg(i), QStringLiteral("1"), QStringLiteral("0"),
-                         QStringLiteral("99:99 99/99"), QStringLiteral("在席%1").arg(i), {}, {}});
+            rows.append({QStringLiteral("c%1").arg(i), QStringLiteral("在席%1").arg(i), QStringLiteral("1"),
+                         QStringLiteral("99:99 99/99"), {}, {}, {}});
         rows[0].destination = QStringLiteral("0");
         SharedClaim claim(SharedClaim::lockPathFor(path));
         if (!(err = claim.acquire()))
@@ -423,6 +423,17 @@ int runCheck(const QString& writer, const QString& dir, const QString& acks)
     const qint64 acked = lastAcked(acks, &inFlight);
     Found f = look(writer, dir);
     bool landed = false;
+    QStringList taken; // drops checked, taken out of the mail place as a recipient would
+    if (writer == QLatin1String("drop")) {
+        // The mail place holds 999 drops of one recipient: the drops of
+        // earlier rounds were counted and taken away then.
+        const QString place = fileOf(writer, dir);
+        for (const QString& name : Fs::list(place, QStringLiteral("Recipient.???")))
+            taken << Paths::join(place, name);
+        for (const QByteArray& line : Fs::readBytes(acks + QStringLiteral(".seen")).split('\n'))
+            if (!line.isEmpty())
+                f.seen[line.toLongLong()]++;
+    }
     const bool adding = writer == QLatin1String("drop") || writer == QLatin1String("logappend");
     if (writer == QLatin1String("logpurge")) {
         // The base records stay exactly once; of the "P" records only one
@@ -445,6 +456,15 @@ int runCheck(const QString& writer, const QString& dir, const QString& acks)
         if (f.version != acked && f.version != acked + 1)
             f.whole = false, f.problem += QStringLiteral(" shows write %1, acknowledged %2").arg(f.version).arg(acked);
         landed = f.version == acked + 1;
+    }
+    if (!taken.isEmpty()) {
+        QFile seen(acks + QStringLiteral(".seen"));
+        if (seen.open(QIODevice::Append))
+            for (const QString& path : taken) {
+                const QByteArray b = Fs::readBytes(path);
+                seen.write(b.mid(4, b.indexOf('\r') - 4) + '\n');
+                Fs::remove(path);
+            }
     }
     if (landed) {
         // The write under way when the copy was killed went through: it counts.
