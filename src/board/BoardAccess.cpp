@@ -212,6 +212,18 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             // left it under a private name: the holder of the claim puts it back.
             if (ownClaim && SharedClaim::putBackLeftAside(path, waits))
                 continue;
+            // A reader puts it back too, under the claim (which a live holder
+            // still has, and a dead one's goes stale), so that the other copies
+            // do not show an empty board until somebody changes it.
+            if (!ownClaim && SharedClaim::hasLeftAside(path)) {
+                SharedClaim claim(SharedClaim::lockPathFor(path), waits);
+                if (claim.acquire() == 0) {
+                    const bool back = !Fs::exists(path) && SharedClaim::putBackLeftAside(path, waits);
+                    claim.release();
+                    if (back || Fs::exists(path))
+                        continue;
+                }
+            }
             out.status = BoardReadOutcome::Missing;
             return out;
         }

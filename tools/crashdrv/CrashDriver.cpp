@@ -319,10 +319,15 @@ Found look(const QString& writer, const QString& dir)
             bad(QStringLiteral("mixed versions %1 and %2").arg(f.version).arg(n));
     };
     if (writer == QLatin1String("board")) {
-        const BoardFile::RawRead raw = BoardFile::read(path);
-        const BoardFile::Parsed p = BoardFile::parse(raw.bytes);
-        if (!raw.ok() || p.cutShort || p.rows.size() != kBoardRows)
-            bad(QStringLiteral("board rows=%1 cut=%2 error=%3").arg(p.rows.size()).arg(p.cutShort).arg(raw.error));
+        // Read as the next update cycle does, under the board's claim: a board
+        // the killed copy had taken aside for its replace is put back first.
+        Copy copy(dir);
+        SharedClaim claim(SharedClaim::lockPathFor(path), copy.ctx.board().waits);
+        const int err = claim.acquire();
+        const BoardReadOutcome p = readBoard(copy.ctx, path, &claim);
+        claim.release();
+        if (err || p.status != BoardReadOutcome::Ok || p.rows.size() != kBoardRows || copy.box.shown)
+            bad(QStringLiteral("board status=%1 rows=%2 claim=%3").arg(int(p.status)).arg(p.rows.size()).arg(err));
         for (int i = 0; i < p.rows.size(); ++i) {
             const BoardRow& r = p.rows[i];
             if (r.name != QStringLiteral("c%1").arg(i + 1) || (i > 0 && r.destination != QStringLiteral("在席%1").arg(i + 1)))
