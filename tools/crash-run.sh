@@ -44,14 +44,14 @@ count=100000 # writes per start: more than a round lets through
 "$drv" setup "$writer" "$dir" >/dev/null || { echo "setup failed"; exit 1; }
 killed=0; mid=0; failed=0; landed=0; first_max=0; claims=0; temps=0
 for ((r = 1; r <= rounds; r++)); do
-    before=$(wc -l <"$acks" 2>/dev/null || echo 0)
+    touch "$acks"; before=$(wc -l <"$acks")
     "$drv" run "$writer" "$dir" "$acks" "$count" >"$work/out" 2>&1 &
     pid=$!
     # Once the first write has begun (on a loaded share the start alone can
     # take longer than a write), the kill lands anywhere in the next
     # CRASH_WINDOW_MS (default 400) milliseconds.
     for ((w = 0; w < 750; w++)); do
-        [ "$(wc -l <"$acks" 2>/dev/null || echo 0)" -gt "$before" ] && break
+        [ "$(wc -l <"$acks")" -gt "$before" ] && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.02
     done
