@@ -10,11 +10,11 @@
 // Cycles and floors alternate, so the load of the machine weighs on both
 // alike; the medians and their ratio are printed.
 #include "BenchSupport.h"
+#include "ToolServices.h"
 #include "board/BoardAccess.h"
 #include "board/BoardFile.h"
 #include "messaging/Mailbox.h"
 #include "platform/Clock.h"
-#include "platform/FileDialog.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
@@ -31,15 +31,6 @@
 #include <unistd.h>
 
 namespace {
-
-class NoDialogs final : public IFileDialog
-{
-public:
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 double median(QList<double> v)
 {
@@ -83,7 +74,7 @@ int benchBoard(const QString& folder, int cycles)
     }
     QTemporaryDir programFolder;
     CountingBox box;
-    NoDialogs dialogs;
+    NoFileDialog dialogs;
     SystemClock clock;
     AppContext ctx(programFolder.path(), Services {box, dialogs, clock});
     QList<double> cycle, floor;

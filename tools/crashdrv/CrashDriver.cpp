@@ -21,6 +21,7 @@
 // claim left by the killed copy held the next start up.
 // Each mode ends with one line "RESULT key=value ..." on stdout; exit status 0
 // when nothing was wrong.
+#include "LogTools.h"
 #include "ToolServices.h"
 #include "board/BoardAccess.h"
 #include "board/BoardFile.h"
@@ -134,16 +135,6 @@ int appendLog(AppContext& ctx, const QString& log, const QString& text)
                                     QStringLiteral("(crashdrv)"))
         ? 0
         : EIO;
-}
-
-bool loadLog(const QString& log, MessageLog::ParseResult& parsed, Fs::FileStamp& stamp)
-{
-    int err = 0;
-    const QByteArray bytes = Fs::readBytes(log, &err, &stamp);
-    if (err)
-        return false;
-    parsed = MessageLog::parse(bytes);
-    return true;
 }
 
 // Write k of writer. 0 or an error.
