@@ -158,13 +158,10 @@ int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QB
                                        : claim.replaceHeldIfStill(path, bytes, previous, true);
     if (err && err != ESTALE)
         reportFileError(ctx.msgBox(), kProcWrite, path, kindOf(err), err);
-    if (err == 0) {
-        // The board just written carries the share's time: temporary files
-        // of copies killed while writing are aged against it.
-        const Fs::FileStamp now = Fs::stamp(path);
-        if (now.exists)
-            SharedFile::sweepTemporaries(QFileInfo(Fs::followLinks(path)).path(), now.mtimeNs);
-    }
+    // The board just written carries the share's time: what copies killed
+    // while writing left beside it is aged against it.
+    if (err == 0)
+        SharedClaim::sweepLeftovers(path);
     return err;
 }
 
@@ -246,6 +243,18 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
             // left it under a private name: the holder of the claim puts it back.
             if (ownClaim && SharedClaim::putBackLeftAside(path, waits))
                 continue;
+            // A reader puts it back too, under the claim (which a live holder
+            // still has, and a dead one's goes stale), so that the other copies
+            // do not show an empty board until somebody changes it.
+            if (!ownClaim && SharedClaim::hasLeftAside(path)) {
+                SharedClaim claim(SharedClaim::lockPathFor(path), waits);
+                if (claim.acquire() == 0) {
+                    const bool back = !Fs::exists(path) && SharedClaim::putBackLeftAside(path, waits);
+                    claim.release();
+                    if (back || Fs::exists(path))
+                        continue;
+                }
+            }
             out.status = BoardReadOutcome::Missing;
             return out;
         }

@@ -1,6 +1,7 @@
 #include "dialogs/PersonalListFile.h"
 
 #include "platform/FileOps.h"
+#include "platform/SharedClaim.h"
 #include "platform/SharedFile.h"
 #include "platform/TextFile.h"
 
@@ -25,7 +26,10 @@ int save(const QString& path, const QString& text, bool* failedOpening)
     QString normalized = text;
     normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // Written whole under a temporary name first: a failed write keeps the old list.
-    return SharedFile::replace(path, TextFile::joinLines(normalized.split(u'\n')), false, failedOpening);
+    const int err = SharedFile::replace(path, TextFile::joinLines(normalized.split(u'\n')), false, failedOpening);
+    if (err == 0)
+        SharedClaim::sweepLeftovers(path);
+    return err;
 }
 
 } // namespace PersonalListFile

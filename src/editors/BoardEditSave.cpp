@@ -28,6 +28,8 @@ CycleResult saveEditedBoard(AppContext& ctx, const QString& path, const QList<Bo
     // A file that appeared meanwhile is another copy's board: not ours to replace blindly.
     if (err == 0)
         err = QFile::exists(path) ? EEXIST : SharedFile::replace(path, BoardFile::format(rows), false, &failedOpening);
+    if (err == 0)
+        SharedClaim::sweepLeftovers(path);
     claim.release();
     if (err == 0)
         return CycleResult::Written;

@@ -105,6 +105,8 @@ int writeBoardList(const QString& path, const QList<QStringList>& rows, bool* fa
         return err;
     }
     const int err = SharedFile::replace(path, formatBoardList(rows), true, failedOpening);
+    if (err == 0)
+        SharedClaim::sweepLeftovers(path);
     claim.release();
     return err;
 }

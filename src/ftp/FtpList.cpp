@@ -67,6 +67,7 @@ int writeFtpList(const QString& path, const FtpListTable& table, int count)
         QFile::setPermissions(path, ownerOnly);
         if (QFile::exists(path + QStringLiteral(".bak")))
             QFile::setPermissions(path + QStringLiteral(".bak"), ownerOnly);
+        SharedClaim::sweepLeftovers(path);
     }
     claim.release();
     return err;

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/QuotedCsv.h"
+#include "platform/SharedClaim.h"
 #include "platform/SharedFile.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
@@ -206,7 +207,10 @@ int MemoFile::save(const QString& key, const QString& text, bool* failedReading)
         blocks = DayBlocks::parse(read.lines);
     blocks.removeIf([&](const DayBlocks::Block& b) { return b.key == key; });
     blocks.append(DayBlocks::Block {key, storedLines(text), true});
-    return SharedFile::replace(m_path, TextFile::joinLines(DayBlocks::format(blocks)), false);
+    const int err = SharedFile::replace(m_path, TextFile::joinLines(DayBlocks::format(blocks)), false);
+    if (err == 0)
+        SharedClaim::sweepLeftovers(m_path);
+    return err;
 }
 
 namespace DayTexts {

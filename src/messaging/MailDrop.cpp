@@ -3,6 +3,7 @@
 #include "messaging/MailNames.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
+#include "platform/SharedClaim.h"
 #include "platform/SharedFile.h"
 
 #include <QFile>
@@ -142,7 +143,7 @@ Result place(const QString& mailPlace, const QString& recipient, const QString& 
     // The temporary file's time stamp is the share's "now", whatever this
     // machine's clock says; claims are aged against it.
     const qint64 shareNow = Fs::stamp(temp).mtimeNs;
-    SharedFile::sweepTemporaries(mailPlace, shareNow);
+    SharedClaim::sweepLeftovers(temp);
 
     const NumberSet used = listing ? listing->used(recipient) : usedNumbers(mailPlace, recipient);
     for (int n = 1; n <= MailNames::MaxDropNumber; ++n) {

@@ -183,9 +183,12 @@ Mailbox::FetchResult Mailbox::fetch() const
     if (!MailNames::isUsableName(m_ownName) || m_mailPlace.isEmpty()
         || sameFolder(m_mailPlace, m_programFolder))
         return result;
-    const QStringList names = Fs::list(m_mailPlace, m_ownName + QStringLiteral(".*"));
+    // One listing of the mail place for both: with many people's drops in
+    // it, each listing is most of a poll's cost.
+    const QList<QStringList> listed = Fs::list(m_mailPlace, {m_ownName + QStringLiteral(".*"), kClaimPrefix + u'*'});
+    const QStringList& names = listed[0];
     QStringList claimedLeft;
-    for (const QString& name : Fs::list(m_mailPlace, kClaimPrefix + u'*'))
+    for (const QString& name : listed[1])
         if (isClaimedDropOf(name, m_ownName))
             claimedLeft.append(name);
     if (names.isEmpty() && claimedLeft.isEmpty())

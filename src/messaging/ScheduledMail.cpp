@@ -20,6 +20,7 @@ namespace {
 
 const QString kJournal = QStringLiteral("~plj");
 const QString kStaged = QStringLiteral("~pls");
+const QString kStagedDrop = QStringLiteral("~plq");
 
 bool allDigits(QStringView s)
 {
@@ -103,9 +104,14 @@ int ScheduledMail::dispatchOne(const QString& name, const QString& sentAt, RunRe
 {
     const QString journal = Paths::join(m_tim, kJournal + name);
     const QString marker = Paths::join(m_tim, kStaged + name);
-    const QString staging = Paths::join(
-        m_mailPlace, QStringLiteral("~plw") + m_ownName + u'_' + QString(name).replace(u'.', u'_')
-            + QStringLiteral(".tmp"));
+    // The staging file waits in the mail place across starts, so its name is
+    // not one that sweeps of left-over temporary files clear ("~plw…"); a
+    // dispatch begun by an earlier build goes on with the name it used.
+    const QString stagedName = m_ownName + u'_' + QString(name).replace(u'.', u'_') + QStringLiteral(".tmp");
+    QString staging = Paths::join(m_mailPlace, kStagedDrop + stagedName);
+    if (const QString earlier = Paths::join(m_mailPlace, QStringLiteral("~plw") + stagedName);
+        !Fs::exists(staging) && Fs::exists(earlier))
+        staging = earlier;
     const QString recipient = addresseeOf(name);
     auto fail = [&](const QString& path, int err) {
         result.path = path;

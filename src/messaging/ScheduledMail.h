@@ -11,7 +11,8 @@
 // Each message goes out exactly once, even when the program dies mid-run: a
 // due file is first renamed to a journal name ("~plj" + its name), its
 // dispatch-stamped content is then written whole to a staging file in the mail
-// place whose name no fetch pattern matches, a marker ("~pls" + its name) says
+// place whose name no fetch pattern matches and no sweep of left-over
+// temporary files clears ("~plq…"), a marker ("~pls" + its name) says
 // the staging file is complete, and the staging file's rename to a free drop
 // name is the one step that delivers. A run meeting a journal resumes it: with
 // no marker it writes the staging file again; with the marker and the staging

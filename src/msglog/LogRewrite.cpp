@@ -83,15 +83,23 @@ QByteArray encodeLine(const QString& text)
 
 // Held claim plus the log's bytes, read under it.
 struct Session {
+    QString path;
     SharedClaim claim;
     QByteArray bytes;
     Fs::FileStamp stamp;
     int error = 0;
-    explicit Session(const QString& path) : claim(SharedClaim::lockPathFor(path))
+    explicit Session(const QString& logPath) : path(logPath), claim(SharedClaim::lockPathFor(logPath))
     {
         error = claim.acquire();
         if (!error)
             bytes = Fs::readBytes(path, &error, &stamp);
+    }
+    // Still under the claim: what copies killed while rewriting left beside
+    // the log is aged against its stamp.
+    ~Session()
+    {
+        if (!error)
+            SharedClaim::sweepLeftovers(path);
     }
 };
 

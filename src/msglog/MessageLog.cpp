@@ -634,6 +634,7 @@ bool appendRecord(AppContext& ctx, const QStringList& lines, const QString& proc
                         err);
         return false;
     }
+    SharedClaim::sweepLeftovers(path);
     return true;
 }
 

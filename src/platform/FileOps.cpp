@@ -259,30 +259,39 @@ int makeDir(const QString& path)
 
 QStringList list(const QString& folder, const QString& pattern)
 {
+    return list(folder, QStringList {pattern}).value(0);
+}
+
+QList<QStringList> list(const QString& folder, const QStringList& patterns)
+{
+    QList<QStringList> found(patterns.size());
     QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
-        return {};
-    QString rx;
-    for (QChar c : pattern) {
-        if (c == u'*')
-            rx += QStringLiteral(".*");
-        else if (c == u'?')
-            rx += u'.';
-        else
-            rx += QRegularExpression::escape(QString(c));
+        return found;
+    QList<QRegularExpression> res;
+    for (const QString& pattern : patterns) {
+        QString rx;
+        for (QChar c : pattern) {
+            if (c == u'*')
+                rx += QStringLiteral(".*");
+            else if (c == u'?')
+                rx += u'.';
+            else
+                rx += QRegularExpression::escape(QString(c));
+        }
+        res.append(QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption));
     }
-    const QRegularExpression re(QRegularExpression::anchoredPattern(rx),
-                                QRegularExpression::CaseInsensitiveOption);
-    QStringList names;
     const QStringList all = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : all)
-        if (re.match(name).hasMatch())
-            names.append(name);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-    return names;
+        for (qsizetype i = 0; i < res.size(); ++i)
+            if (res[i].match(name).hasMatch())
+                found[i].append(name);
+    for (QStringList& names : found)
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+    return found;
 }
 
 QByteArray readBytes(const QString& path, int* error, FileStamp* stamp)

@@ -55,6 +55,8 @@ QString followLinks(const QString& path);
 // Names (not paths) of the files in folder that match a wildcard pattern
 // (* and ?), in name order.
 QStringList list(const QString& folder, const QString& pattern);
+// The same for several patterns from one listing of folder: one list per pattern.
+QList<QStringList> list(const QString& folder, const QStringList& patterns);
 
 // stamp, when given, is taken from the handle the bytes were read through.
 QByteArray readBytes(const QString& path, int* error = nullptr, FileStamp* stamp = nullptr);

@@ -742,3 +742,57 @@ int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const
     }
     return replaceOne(real, bytes, options);
 }
+
+int SharedClaim::sweepLeftovers(const QString& writtenPath, int maxAgeSeconds)
+{
+    const QString real = Fs::followLinks(writtenPath);
+    const Fs::FileStamp now = Fs::stamp(real);
+    const QString folder = QFileInfo(real).path();
+    if (!now.exists || !SharedFile::sweepDue(folder))
+        return 0;
+    Options options;
+    options.staleAfterMs = std::max(options.staleAfterMs, maxAgeSeconds * 1000);
+    options.maxWaitMs = 0; // a claim being broken by another is left to it
+    const qint64 limit = now.mtimeNs - qint64(maxAgeSeconds) * 1000000000;
+    // A plain file counts only when it describes a holder: an older build's claim.
+    const auto old = [limit](const Sight& s) {
+        return (s.kind == Sight::Folder || (s.kind == Sight::File && parse(s.content).valid)) && s.mtimeNs < limit;
+    };
+
+    int removed = SharedFile::removeOldTemporaries(folder, now.mtimeNs, maxAgeSeconds);
+    const QDir dir(folder);
+    QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // Breakers first: one left behind would keep the claim it guards.
+    std::stable_partition(names.begin(), names.end(),
+                          [](const QString& n) { return n.endsWith(QStringLiteral(".lck.brk")); });
+    for (const QString& name : names) {
+        const QString path = dir.filePath(name);
+        if (name.endsWith(QStringLiteral(".lck.brk"))) {
+            // A breaker left behind: waiters remove it without more ado.
+            const Sight seen = inspect(path);
+            if (old(seen) && removeIfStill(path, seen, options))
+                ++removed;
+        } else if (name.endsWith(QStringLiteral(".lck"))
+                   || (name.startsWith(QStringLiteral("~plc")) && !name.contains(u'.'))) {
+            const Sight seen = inspect(path);
+            if (!old(seen))
+                continue;
+            // Under a breaker claim, as a waiter breaking it would be.
+            SharedClaim breaker(path + QStringLiteral(".brk"), options);
+            if (breaker.acquire() != 0)
+                continue;
+            if (removeIfStill(path, seen, options))
+                ++removed;
+            breaker.release();
+        } else if (const qsizetype mark = name.indexOf(kAsideMark); mark > 0) {
+            // An earlier state of a file that is in place again: the one put
+            // back, or written since, is newer.
+            const Fs::FileStamp st = Fs::stamp(path);
+            if (st.exists && st.mtimeNs < limit && !Fs::isDir(path) && Fs::exists(dir.filePath(name.left(mark)))
+                && removeFile(path, options) == 0)
+                ++removed;
+        }
+    }
+    return removed;
+}
+

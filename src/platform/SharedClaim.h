@@ -151,6 +151,19 @@ public:
     static bool putBackLeftAside(const QString& path, const Options& options);
     static bool hasLeftAside(const QString& path);
 
+    // Clears what copies killed while writing left in the folder of
+    // writtenPath, a file this copy has just written there (its stamp is the
+    // share's "now"; this machine's clock is never used): temporary files and
+    // claims moved aside (SharedFile::sweepTemporaries), claim folders and
+    // files ("….lck", "….lck.brk", the drop claims "~plc…") and states of a
+    // file left aside while it was replaced ("<file>.~plh…", only while
+    // <file> itself is there again), each when its stamp is more than
+    // maxAgeSeconds before that "now". A claim that old is long past the
+    // stale age, so any waiter would take it over too; it is removed the way
+    // a waiter breaks it. Once per folder and ten minutes per process.
+    // Returns how many were removed.
+    static int sweepLeftovers(const QString& writtenPath, int maxAgeSeconds = 600);
+
     // Retries unlink while the file is busy; ENOENT counts as done.
     static int removeFile(const QString& path, const Options& options);
 

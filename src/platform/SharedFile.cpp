@@ -12,6 +12,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -186,26 +187,95 @@ int moveAside(const QString& path, QString* aside)
     return 0;
 }
 
-int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds)
+bool isTemporaryOfACopy(const QString& fileName)
+{
+    // Exactly what temporaryNameFor makes: "~plw" pid "_" count "_" base-36
+    // ".tmp". Other files that begin the same (a staging file kept across
+    // starts) are not ours to clear.
+    if (!isTemporaryName(fileName))
+        return false;
+    const QStringList parts = fileName.mid(kTempPrefix.size(), fileName.size() - kTempPrefix.size() - 4).split(u'_');
+    if (parts.size() != 3)
+        return false;
+    const auto all = [](const QString& t, auto pred) {
+        return !t.isEmpty() && std::all_of(t.begin(), t.end(), pred);
+    };
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    return all(parts[0], digit) && all(parts[1], digit)
+        && all(parts[2], [&](QChar c) { return digit(c) || (c >= u'a' && c <= u'z'); });
+}
+
+bool sweepDue(const QString& folder)
 {
     static QMutex mutex;
     static QHash<QString, QElapsedTimer> swept;
-    {
-        const QMutexLocker lock(&mutex);
-        QElapsedTimer& last = swept[folder];
-        if (last.isValid() && last.elapsed() < 10 * 60 * 1000)
-            return 0;
-        last.start();
+    const QMutexLocker lock(&mutex);
+    QElapsedTimer& last = swept[folder];
+    if (last.isValid() && last.elapsed() < 10 * 60 * 1000)
+        return false;
+    last.start();
+    return true;
+}
+
+namespace {
+
+// The newest stamp of a folder and the files in it (a claim moved aside keeps
+// its holder description inside); -1 when it cannot be read.
+qint64 newestStampOfFolder(const QString& path)
+{
+    const Fs::FileStamp own = Fs::stamp(path);
+    if (!own.exists)
+        return -1;
+    qint64 newest = own.mtimeNs;
+    for (const QString& name : QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const Fs::FileStamp inner = Fs::stamp(QDir(path).filePath(name));
+        if (inner.exists)
+            newest = std::max(newest, inner.mtimeNs);
     }
+    return newest;
+}
+
+} // namespace
+
+int removeOldTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds)
+{
     int removed = 0;
     const qint64 limit = shareNowNs - qint64(maxAgeSeconds) * 1000000000;
-    for (const QString& name : Fs::list(folder, kTempPrefix + QStringLiteral("*.tmp"))) {
+    // Folders too: a claim moved aside takes a temporary name.
+    const QStringList names = QDir(folder).entryList({kTempPrefix + QStringLiteral("*.tmp")},
+                                                     QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!isTemporaryOfACopy(name))
+            continue;
         const QString path = QDir(folder).filePath(name);
-        const Fs::FileStamp st = Fs::stamp(path);
-        if (st.exists && st.mtimeNs < limit && Fs::remove(path) == 0)
+        const QByteArray native = QFile::encodeName(path);
+        struct stat st;
+        if (::lstat(native.constData(), &st) != 0)
+            continue;
+        if (!S_ISDIR(st.st_mode)) {
+            const Fs::FileStamp fs = Fs::stamp(path);
+            if (fs.exists && fs.mtimeNs < limit && Fs::remove(path) == 0)
+                ++removed;
+            continue;
+        }
+        // A claim folder taken aside by a copy that died before removing it.
+        const qint64 newest = newestStampOfFolder(path);
+        if (newest < 0 || newest >= limit)
+            continue;
+        const QDir dir(path);
+        for (const QString& inner : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            ::unlink(QFile::encodeName(dir.filePath(inner)).constData());
+        if (::rmdir(native.constData()) == 0)
             ++removed;
     }
     return removed;
+}
+
+int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds)
+{
+    if (!sweepDue(folder))
+        return 0;
+    return removeOldTemporaries(folder, shareNowNs, maxAgeSeconds);
 }
 
 int putBack(const QString& aside, const QString& path)

@@ -55,9 +55,17 @@ int moveAside(const QString& path, QString* aside);
 // Removes the temporary files of this module in folder whose time stamp is
 // more than maxAgeSeconds before shareNowNs (the stamp of a file this copy has
 // just written there: the share's clock, never this machine's), left by
-// copies killed while writing. Looks at one folder at most once every ten
+// copies killed while writing, and the claim folders such copies had moved
+// aside under a temporary name. Looks at one folder at most once every ten
 // minutes per process. Returns how many were removed.
+// SharedClaim::sweepLeftovers clears the claims and file states left as well.
 int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds = 600);
+// The parts of it: whether folder was not looked at in the last ten minutes
+// by this process (and it counts as looked at from now), and the removal.
+bool sweepDue(const QString& folder);
+int removeOldTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds);
+// A name temporaryNameFor makes.
+bool isTemporaryOfACopy(const QString& fileName);
 
 // Renames aside back to path unless path exists by now (then EEXIST).
 int putBack(const QString& aside, const QString& path);

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void lineCutShortIsReadAgain();
     void halfWrittenBoardWaitedFor_data();
     void halfWrittenBoardWaitedFor();
+    void boardLeftAsideIsPutBack_data();
     void boardLeftAsideIsPutBack();
     void unchangedRowsKeepTheirBytes();
     void leftTemporariesAreSweptByTheSharesClock();

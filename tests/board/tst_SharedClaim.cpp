@@ -486,3 +486,78 @@ void TestSharedClaim::claimAndLeftBreakerTakenInOneStaleAge()
     // One after the other they took two stale ages.
     QVERIFY2(took < staleMs * 3 / 2, qPrintable(QStringLiteral("took %1 ms").arg(took)));
 }
+
+void TestSharedClaim::leftoversSweptByTheSharesClock_data()
+{
+    SHARED_PLACES_DATA();
+}
+
+// What copies killed while writing leave in a shared folder goes once it is
+// old by the stamp of a file just written there; what is young, in use, or
+// still needed (a staging file kept across starts, a claimed drop, the only
+// state of a file taken aside) stays.
+void TestSharedClaim::leftoversSweptByTheSharesClock()
+{
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(where, place);
+    const QString written = where.file(QStringLiteral("w.iki"));
+    QCOMPARE(Fs::writeBytes(written, "board\r\n"), 0);
+    const qint64 shareNow = Fs::stamp(written).mtimeNs;
+    const auto age = [&](const QString& name, int seconds) {
+        const qint64 ns = shareNow - qint64(seconds) * 1000000000;
+        const struct timespec ts[2] = {{time_t(ns / 1000000000), long(ns % 1000000000)},
+                                       {time_t(ns / 1000000000), long(ns % 1000000000)}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(where.file(name)).constData(), ts, 0), 0);
+    };
+    const QByteArray dead = otherMachine(QStringLiteral("dead"));
+    const auto claimFolder = [&](const QString& name, int seconds) {
+        leaveClaim(where.file(name), Form::Described, dead);
+        age(name + QStringLiteral("/holder"), seconds);
+        age(name, seconds);
+    };
+    const auto file = [&](const QString& name, int seconds, const QByteArray& bytes = "x") {
+        QCOMPARE(Fs::writeBytes(where.file(name), bytes), 0);
+        age(name, seconds);
+    };
+    const int hour = 3600;
+    // Old: every one goes.
+    file(QStringLiteral("~plw1_2_a.tmp"), hour);
+    claimFolder(QStringLiteral("~plw1_3_b.tmp"), hour); // a claim moved aside
+    claimFolder(QStringLiteral("x.iki.lck"), hour);
+    claimFolder(QStringLiteral("v.iki.lck"), hour);
+    claimFolder(QStringLiteral("v.iki.lck.brk"), hour); // its breaker, left too
+    file(QStringLiteral("o.iki.lck"), hour, dead); // an older build's claim file
+    QCOMPARE(Fs::makeDir(where.file(QStringLiteral("~plc001_Taro"))), 0);
+    age(QStringLiteral("~plc001_Taro"), hour);
+    file(QStringLiteral("w.iki.~plh1_a"), hour); // w.iki is back in place
+    // Kept: young, needed, or not ours.
+    file(QStringLiteral("~plw1_4_c.tmp"), 60);
+    claimFolder(QStringLiteral("y.iki.lck"), 60);
+    file(QStringLiteral("gone.iki.~plh1_b"), hour); // the only state of gone.iki
+    file(QStringLiteral("~plqTaro_20060614093000Hanako_001.tmp"), hour);
+    file(QStringLiteral("~plwTaro_20060614093000Hanako_001.tmp"), hour); // an earlier build's staging
+    file(QStringLiteral("~plf0123456789abcdef_Taro.001"), hour);
+    file(QStringLiteral("notes.lck"), hour, "not a claim");
+    SharedClaim live(SharedClaim::lockPathFor(where.file(QStringLiteral("z.iki"))), quick(8000, 1000));
+    QCOMPARE(live.acquire(), 0);
+
+    const int removed = SharedClaim::sweepLeftovers(written);
+    QStringList left = QDir(where.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.sort();
+    QStringList kept = {QStringLiteral("w.iki"), QStringLiteral("~plw1_4_c.tmp"),
+                                      QStringLiteral("y.iki.lck"), QStringLiteral("gone.iki.~plh1_b"),
+                                      QStringLiteral("~plqTaro_20060614093000Hanako_001.tmp"),
+                                      QStringLiteral("~plwTaro_20060614093000Hanako_001.tmp"),
+                                      QStringLiteral("~plf0123456789abcdef_Taro.001"), QStringLiteral("notes.lck"),
+                                      QStringLiteral("z.iki.lck")};
+    kept.sort();
+    QCOMPARE(left.join(u' '), kept.join(u' '));
+    QCOMPARE(removed, 8);
+    QVERIFY(live.stillOurs());
+    QCOMPARE(live.release(), 0);
+    // Once per folder in ten minutes: the next write does not list it again.
+    file(QStringLiteral("~plw1_5_d.tmp"), hour);
+    QCOMPARE(SharedClaim::sweepLeftovers(written), 0);
+    QVERIFY(Fs::exists(where.file(QStringLiteral("~plw1_5_d.tmp"))));
+}
+

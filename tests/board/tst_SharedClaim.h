@@ -27,4 +27,6 @@ private Q_SLOTS:
     void lateHolderFindsTheChange_data();
     void lateHolderFindsTheChange();
     void claimAndLeftBreakerTakenInOneStaleAge();
+    void leftoversSweptByTheSharesClock_data();
+    void leftoversSweptByTheSharesClock();
 };

@@ -355,10 +355,15 @@ void MessageSenderTest::interruptedDispatchDeliversOnce_data()
     QTest::addColumn<bool>("staged");
     QTest::addColumn<bool>("marker");
     QTest::addColumn<bool>("dropped");
-    QTest::newRow("renamed to journal") << true << false << false << false;
-    QTest::newRow("staging written, no marker") << true << true << false << false;
-    QTest::newRow("staging complete") << true << true << true << false;
-    QTest::newRow("dropped, journal not cleared") << true << false << true << true;
+    QTest::addColumn<QString>("stagingPrefix");
+    const QString now = QStringLiteral("~plq"), earlier = QStringLiteral("~plw");
+    QTest::newRow("renamed to journal") << true << false << false << false << now;
+    QTest::newRow("staging written, no marker") << true << true << false << false << now;
+    QTest::newRow("staging complete") << true << true << true << false << now;
+    QTest::newRow("dropped, journal not cleared") << true << false << true << true << now;
+    // Left by a build that staged under the temporary files' prefix.
+    QTest::newRow("earlier staging written, no marker") << true << true << false << false << earlier;
+    QTest::newRow("earlier staging complete") << true << true << true << false << earlier;
 }
 
 void MessageSenderTest::interruptedDispatchDeliversOnce()
@@ -367,6 +372,7 @@ void MessageSenderTest::interruptedDispatchDeliversOnce()
     QFETCH(bool, staged);
     QFETCH(bool, marker);
     QFETCH(bool, dropped);
+    QFETCH(QString, stagingPrefix);
     QTemporaryDir mail;
     User taro(QStringLiteral("Taro"), mail.path());
     scheduleFor(taro, kDue, { QStringLiteral("Hanako") }, false, 0);
@@ -377,7 +383,7 @@ void MessageSenderTest::interruptedDispatchDeliversOnce()
     if (journal)
         QCOMPARE(Fs::rename(Paths::join(tim, name), Paths::join(tim, "~plj" + name)), 0);
     const QString staging
-        = Paths::join(mail.path(), "~plwTaro_" + QString(name).replace(u'.', u'_') + ".tmp");
+        = Paths::join(mail.path(), stagingPrefix + "Taro_" + QString(name).replace(u'.', u'_') + ".tmp");
     if (staged)
         QCOMPARE(SharedFile::createNew(staging, marker ? bytes : bytes.left(bytes.size() / 2)), 0);
     if (marker)

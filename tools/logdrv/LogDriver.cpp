@@ -7,6 +7,7 @@
 //
 // Each prints one line of figures; the exit code is 0 when the run did what it should.
 
+#include "LogTools.h"
 #include "ToolServices.h"
 #include "msglog/LogRewrite.h"
 #include "msglog/MessageLog.h"
@@ -47,16 +48,6 @@ int runAppend(const QString& log, const QString& folder, const QString& tag, int
     return failed ? 1 : 0;
 }
 
-// Loads the log as the viewer does; a locked log needs no password to parse.
-bool load(const QString& log, MessageLog::ParseResult& parsed, Fs::FileStamp& stamp)
-{
-    int err = 0;
-    const QByteArray bytes = Fs::readBytes(log, &err, &stamp);
-    if (err)
-        return false;
-    parsed = MessageLog::parse(bytes);
-    return true;
-}
 
 int runRewrite(const QString& log, int count)
 {
@@ -75,7 +66,7 @@ int runRewrite(const QString& log, int count)
             } else {
                 MessageLog::ParseResult parsed;
                 Fs::FileStamp stamp;
-                if (!load(log, parsed, stamp)) {
+                if (!loadLog(log, parsed, stamp)) {
                     ++errors;
                     break;
                 }
