@@ -66,6 +66,7 @@ Parsed parse(const QByteArray& bytes)
             // writing the file (or it is damaged). The caller reads again.
             p.cutShort = true;
             p.rows.clear();
+            p.lines.clear();
             p.beyondRows.clear();
             return p;
         }
