@@ -16,7 +16,9 @@
 #include "startup/AppContext.h"
 #include "startup/IniFile.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QtEndian>
 
@@ -206,6 +208,24 @@ void daySeeds()
     put(QStringLiteral("daytext"), QStringLiteral("nani04.dat"), DayTexts::encode(days, Scramble::seededKeys(4)));
 }
 
+void bannerSeeds()
+{
+    // Three small pictures, the links and the comments, each file ended by "@@".
+    QByteArray all;
+    for (const QColor& colour : {QColor(Qt::red), QColor(Qt::darkGreen), QColor(Qt::blue)}) {
+        QImage picture(8, 4, QImage::Format_RGB32);
+        picture.fill(colour);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        all += buffer.data() + "\n@@\n";
+    }
+    all += sjisLines({QStringLiteral("https://example.jp/"), QStringLiteral("http://example.jp/a?b=c"),
+                      QStringLiteral("ftp://example.jp/")}) + "\n@@\n";
+    all += sjisLines({QStringLiteral("今日のお知らせ"), QStringLiteral("社内報"), QString()}) + "\n@@\n";
+    put(QStringLiteral("banner"), QStringLiteral("banner.txt"), all);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -221,6 +241,7 @@ int main(int argc, char** argv)
     messageSeeds();
     logSeeds();
     daySeeds();
+    bannerSeeds();
     Fuzz::clearFolder();
     return 0;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) into build-fuzz/ and runs each for a bounded
-# time. Fails on any finding: a crash, a sanitizer report, a hang over the
-# timeout or memory over the limit.
+# UndefinedBehaviorSanitizer) in the sanitized build (build-fuzz/, configured
+# by tools/sanitize.sh) and runs each for a bounded time. Fails on any
+# finding: a crash, a sanitizer report, a hang over the timeout or memory
+# over the limit.
 #
 #   bash tools/fuzz.sh [seconds-per-target] [target...]
 #
@@ -17,20 +18,15 @@ root="$PWD"
 seconds="${1:-60}"
 shift || true
 all=(settings board boardlist ftplist lists template message scramble
-     msglog msglog_locked memo daytext)
+     msglog msglog_locked memo daytext banner)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 jobs="${PORLUNE_FUZZ_JOBS:-1}"
 
 if [ "${PORLUNE_FUZZ_NO_BUILD:-0}" != 1 ]; then
     bash tools/install-deps.sh
-    launcher=()
-    if command -v ccache >/dev/null; then
-        export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
-        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-    fi
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DPORLUNE_FUZZ=ON -DPORLUNE_BUILD_TESTS=OFF -DPORLUNE_BUILD_TOOLS=OFF "${launcher[@]}" >/dev/null
+    PORLUNE_SANITIZE_CONFIGURE_ONLY=1 bash tools/sanitize.sh
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
     cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 fi
 
