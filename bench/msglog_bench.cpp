@@ -55,8 +55,10 @@ int main(int argc, char** argv)
     const auto [plainPath, lockedPath] = writeLogs(dir, lines);
 
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
-    for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},
-                                      std::pair {QStringLiteral("locked"), lockedPath}}) {
+    for (const auto& [label, logPath] : {std::pair {QStringLiteral("plain"), plainPath},
+                                         std::pair {QStringLiteral("locked"), lockedPath}}) {
+        // A named copy: clang does not let lambdas capture a structured binding.
+        const QString path = logPath;
         if (!only.isEmpty() && only != label)
             continue;
         qsizetype sink = 0;

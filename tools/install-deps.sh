@@ -12,6 +12,7 @@ packages=(
     samba smbnetfs fuse3 iproute2
     fonts-noto-cjk
     libqt6printsupport6 poppler-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -9,6 +9,12 @@
 # a folder on it in PORLUNE_SHARE_DIR and fail (PORLUNE_REQUIRE_SHARE=1) rather
 # than skip when it is missing. The rig is stopped on exit, whatever happens.
 # PORLUNE_SKIP_SHARE=1 runs without the rig (share cases are then skipped).
+#
+# Without arguments the whole suite then runs again built with AddressSanitizer
+# and UndefinedBehaviorSanitizer (tools/sanitize.sh, build-asan/; skipped with
+# PORLUNE_ASAN=0), and every fuzz target runs for a few seconds (tools/fuzz.sh,
+# build-fuzz/; PORLUNE_FUZZ_SECONDS, 0 skips). With arguments only the normal
+# build's ctest runs, with them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -25,5 +31,15 @@ if [ "${PORLUNE_SKIP_SHARE:-0}" != 1 ]; then
         echo "test.sh: the SMB test rig did not start; tests that need the share will fail" >&2
     fi
 fi
-cd build
-ctest --output-on-failure --timeout 1200 "$@"
+status=0
+(cd build && ctest --output-on-failure --timeout 1200 "$@") || status=1
+if [ $# -eq 0 ]; then
+    if [ "${PORLUNE_ASAN:-1}" = 1 ]; then
+        bash tools/sanitize.sh || status=1
+    fi
+    fuzz_seconds="${PORLUNE_FUZZ_SECONDS:-3}"
+    if [ "$fuzz_seconds" != 0 ]; then
+        bash tools/fuzz.sh "$fuzz_seconds" || status=1
+    fi
+fi
+exit $status

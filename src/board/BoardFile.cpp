@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include "board/BoardState.h"
 #include "platform/QuotedCsv.h"
 #include "platform/TextCodec.h"
@@ -66,6 +68,7 @@ Parsed parse(const QByteArray& bytes)
             // writing the file (or it is damaged). The caller reads again.
             p.cutShort = true;
             p.rows.clear();
+            p.lines.clear();
             p.beyondRows.clear();
             return p;
         }
@@ -93,13 +96,19 @@ QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond)
 
 QByteArray format(const QList<BoardRow>& rows, const QByteArray& beyond, const Parsed& original)
 {
-    QHash<QByteArray, QByteArray> asRead;
-    for (qsizetype i = 0; i < original.rows.size() && i < original.lines.size(); ++i)
-        asRead.insert(format({original.rows[i]}), original.lines[i] + "\r\n");
+    // Looked up by the row's texts, not by its written form: two rows that
+    // differ only in characters Shift-JIS cannot write ("?" and an
+    // undecodable pair) are written alike, and one must not take the other's
+    // line. A row still in its place keeps its own line.
+    const qsizetype known = std::min(original.rows.size(), original.lines.size());
+    QHash<QStringList, qsizetype> asRead;
+    for (qsizetype i = known - 1; i >= 0; --i)
+        asRead.insert(original.rows[i].fields(), i);
     QByteArray out;
-    for (const BoardRow& r : rows) {
-        const QByteArray line = format({r});
-        out += asRead.value(line, line);
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        const BoardRow& r = rows[k];
+        const qsizetype i = k < known && original.rows[k] == r ? k : asRead.value(r.fields(), -1);
+        out += i >= 0 ? original.lines[i] + "\r\n" : format({r});
     }
     if (!beyond.isEmpty()) {
         out += beyond;

@@ -205,6 +205,10 @@ std::optional<QString> legacyDecode(QStringView s, qint64 key)
 {
     if (s.size() % 3 != 0 || (s.size() / 3) % 2 != 0)
         return std::nullopt;
+    // A group is 0 to 999: with a key this far out none gives a byte (and the
+    // subtraction below would overflow for the farthest keys a file can name).
+    if (!s.isEmpty() && (key < -1000 || key > 2000))
+        return std::nullopt;
     QString out(s.size() / 6, Qt::Uninitialized);
     QChar* o = out.data();
     int low = -1;

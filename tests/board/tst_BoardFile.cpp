@@ -100,3 +100,21 @@ void TestBoardFile::fiftyRowsAndBeyond()
     QCOMPARE(p.beyondRows.isEmpty(), lines <= BoardState::MaxRows);
     QCOMPARE(BoardFile::format(p.rows, p.beyondRows), bytes);
 }
+
+// A row holding a pair Shift-JIS cannot decode and a row holding "?" in its
+// place are written alike; a rewrite that changes neither gives each its own
+// line back, in every order.
+void TestBoardFile::lookAlikeRowsKeepTheirOwnLines()
+{
+    const QByteArray undecodable = "\"a\",\"09:\xec""00\",\"1\",\"\",\"\",\"\",\"\"\r\n";
+    const QByteArray question = "\"a\",\"09:?00\",\"1\",\"\",\"\",\"\",\"\"\r\n";
+    for (const QByteArray& bytes : QList<QByteArray> {undecodable + question, question + undecodable}) {
+        const BoardFile::Parsed p = BoardFile::parse(bytes);
+        QCOMPARE(p.rows.size(), 2);
+        QVERIFY(p.rows[0] != p.rows[1]);
+        QCOMPARE(BoardFile::format(p.rows, {}, p), bytes);
+        // Moved by an edit, each row still brings its own line along.
+        const QList<BoardRow> swapped {p.rows[1], p.rows[0]};
+        QCOMPARE(BoardFile::format(swapped, {}, p), bytes.mid(bytes.indexOf('\n') + 1) + bytes.left(bytes.indexOf('\n') + 1));
+    }
+}

@@ -14,4 +14,5 @@ private Q_SLOTS:
     void cutShort();
     void fiftyRowsAndBeyond_data();
     void fiftyRowsAndBeyond();
+    void lookAlikeRowsKeepTheirOwnLines();
 };

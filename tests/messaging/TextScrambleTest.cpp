@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 QString code(int value)
@@ -209,4 +211,14 @@ void TextScrambleTest::legacyDecode()
     const std::optional<QString> plain = Scramble::legacyDecode(digits, key);
     QCOMPARE(plain.has_value(), readable);
     QCOMPARE(Legacy_Decode(digits, key), expected);
+}
+
+// Line 1 of a legacy file may name any number: no group gives a byte with a
+// key far outside 0 to 999, and the farthest keys must not overflow.
+void TextScrambleTest::legacyDecodeFarKeys()
+{
+    for (qint64 key : {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min() + 42, qint64(-100000),
+                       qint64(100000), std::numeric_limits<qint64>::max()})
+        QVERIFY(!Scramble::legacyDecode(u"065000", key).has_value());
+    QCOMPARE(Scramble::legacyDecode(u"", std::numeric_limits<qint64>::min()), QString());
 }

@@ -18,4 +18,5 @@ private Q_SLOTS:
     void unreadable();
     void legacyDecode_data();
     void legacyDecode();
+    void legacyDecodeFarKeys();
 };
