@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ToolServices.h" // NoFileDialog
 #include "platform/Clock.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -38,15 +39,6 @@ class QuietMessageBox final : public IMessageBox
 public:
     MsgResult show(const MsgBoxRequest& request) override;
     int shown = 0;
-};
-
-class NoFileDialog final : public IFileDialog
-{
-public:
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 class FixedClock final : public IClock

@@ -40,6 +40,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SharedClaim.h"
 #include "startup/AppContext.h"
+#include "ToolServices.h" // NoFileDialog
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -68,15 +69,6 @@ public:
         return defaultAnswer(r);
     }
     int count = 0;
-};
-
-class NoFileDialog final : public IFileDialog
-{
-public:
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString fileNameToUse(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // One copy of the program: a program folder of its own and its services.
