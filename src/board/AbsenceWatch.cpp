@@ -7,6 +7,7 @@
 #include "startup/SharedRoutines.h"
 
 #include <limits>
+#include <memory>
 
 void AbsenceWatch::start()
 {
@@ -46,29 +47,35 @@ int absenceChange(AppContext& ctx)
     const QString name = s.text(SettingNo::UserName);
     const QString condDest = stored(s.text(107));
     const QString condReturn = stored(s.text(108));
+    const QString destination = s.text(105);
+    const QString expectedReturn = s.text(106);
+    const QString extension = s.text(SettingNo::Extension);
+    const QString mail = s.text(SettingNo::MailAddress);
+    // The moment of the absence, also when a share that is away takes the
+    // change only later.
+    const QString setTime = SetTimeText(ctx.clock());
     int changed = 0;
     for (int i = 0; i < BoardState::BoardCount; ++i) {
         const BoardEntry e = ctx.board().entries[std::size_t(i)];
         if (e.number < 1 || e.number > BoardState::BoardCount || !e.shown || !e.loggedIn)
             continue;
-        int here = 0;
-        const CycleResult result = runUpdateCycle(ctx, i, e.path, [&](QList<BoardRow>& rows) {
-            here = 0;
-            const QString setTime = SetTimeText(ctx.clock());
+        auto here = std::make_shared<int>(0);
+        const CycleResult result = updateOrKeep(ctx, i, e.path, [=](QList<BoardRow>& rows) {
+            *here = 0;
             forEachOwnRow(rows, name, [&](BoardRow& r) {
                 if (stored(r.destination) != condDest || stored(r.expectedReturn) != condReturn)
                     return;
-                r.destination = s.text(105);
-                r.expectedReturn = s.text(106);
-                r.extension = s.text(SettingNo::Extension);
+                r.destination = destination;
+                r.expectedReturn = expectedReturn;
+                r.extension = extension;
                 r.setTime = setTime;
-                r.mailAddress = s.text(SettingNo::MailAddress);
+                r.mailAddress = mail;
                 r.login = QStringLiteral("1");
-                ++here;
+                ++*here;
             });
         });
         if (result == CycleResult::Written)
-            changed += here;
+            changed += *here;
     }
     return changed;
 }

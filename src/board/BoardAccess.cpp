@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 #include <cerrno>
@@ -342,8 +344,10 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     return err;
 }
 
-CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change,
-                           bool keepBeyond)
+namespace {
+
+CycleResult runCycle(AppContext& ctx, int boardIndex, const QString& boardPath, const RowChange& change,
+                     bool keepBeyond)
 {
     BoardState& st = ctx.board();
     // Callers pass a board table entry's path. Waits let events run, and a board
@@ -446,6 +450,123 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& board
     }
 }
 
+// Not even the board's folder answers: its share is away (or the folder was
+// never there, which a kept change cannot tell apart; it then simply waits).
+bool shareAway(const QString& path)
+{
+    return !path.isEmpty() && !Fs::isDir(QFileInfo(path).absolutePath());
+}
+
+// At most this many changes are kept per board; each user change replaces
+// the whole row, so only the latest ones matter.
+constexpr int kMaxPendingPerBoard = 64;
+
+int boardIndexOf(const BoardState& st, const QString& path)
+{
+    for (int k = 0; k < BoardState::BoardCount; ++k)
+        if (st.entries[std::size_t(k)].path == path)
+            return k;
+    return -1;
+}
+
+// The kept changes of one board, in one cycle.
+CycleResult flushPendingOf(AppContext& ctx, const QString& path)
+{
+    BoardState& st = ctx.board();
+    if (st.flushingPending)
+        return CycleResult::Unreachable; // a wait of the flush let this in
+    st.flushingPending = true;
+    const auto done = qScopeGuard([&st] { st.flushingPending = false; });
+    QList<RowChange> changes;
+    for (const BoardState::PendingChange& p : std::as_const(st.pendingChanges))
+        if (p.path == path)
+            changes.append(p.change);
+    if (changes.isEmpty())
+        return CycleResult::Written;
+    const CycleResult r = runUpdateCycle(ctx, boardIndexOf(st, path), path, [&changes](QList<BoardRow>& rows) {
+        for (const RowChange& c : changes)
+            c(rows);
+    });
+    if (r == CycleResult::Unreachable)
+        return r;
+    // Written, or never to be written: the ones this cycle took leave the queue
+    // (more may have been kept meanwhile).
+    qsizetype taken = changes.size();
+    for (qsizetype i = 0; i < st.pendingChanges.size() && taken > 0;) {
+        if (st.pendingChanges[i].path == path) {
+            st.pendingChanges.removeAt(i);
+            --taken;
+        } else {
+            ++i;
+        }
+    }
+    if (r != CycleResult::Written)
+        qWarning("changes kept for %s while its share was away were not written", qPrintable(path));
+    return r;
+}
+
+} // namespace
+
+CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change,
+                           bool keepBeyond)
+{
+    const CycleResult r = runCycle(ctx, boardIndex, path, change, keepBeyond);
+    if (r == CycleResult::Missing && shareAway(path))
+        return CycleResult::Unreachable;
+    return r;
+}
+
+CycleResult updateOrKeep(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change)
+{
+    BoardState& st = ctx.board();
+    auto keep = [&] {
+        qsizetype mine = 0;
+        for (const BoardState::PendingChange& p : std::as_const(st.pendingChanges))
+            mine += p.path == path;
+        for (qsizetype i = 0; mine >= kMaxPendingPerBoard && i < st.pendingChanges.size();) {
+            if (st.pendingChanges[i].path == path) {
+                st.pendingChanges.removeAt(i);
+                --mine;
+            } else {
+                ++i;
+            }
+        }
+        st.pendingChanges.append({path, change});
+    };
+    const bool queued = std::any_of(st.pendingChanges.cbegin(), st.pendingChanges.cend(),
+                                    [&](const BoardState::PendingChange& p) { return p.path == path; });
+    if (queued) {
+        // Behind the ones kept before, so that the latest change wins.
+        keep();
+        return flushPendingOf(ctx, path);
+    }
+    const CycleResult r = runUpdateCycle(ctx, boardIndex, path, change);
+    if (r == CycleResult::Unreachable)
+        keep();
+    return r;
+}
+
+int flushPendingChanges(AppContext& ctx)
+{
+    BoardState& st = ctx.board();
+    QStringList paths;
+    for (const BoardState::PendingChange& p : std::as_const(st.pendingChanges))
+        if (!paths.contains(p.path))
+            paths.append(p.path);
+    int written = 0;
+    for (const QString& path : std::as_const(paths)) {
+        if (shareAway(path))
+            continue; // still away: no waits spent on it
+        written += flushPendingOf(ctx, path) == CycleResult::Written;
+    }
+    return written;
+}
+
+int pendingChangeCount(const AppContext& ctx)
+{
+    return int(ctx.board().pendingChanges.size());
+}
+
 int forEachOwnRow(QList<BoardRow>& rows, const QString& name, const std::function<void(BoardRow&)>& fn)
 {
     // Names are compared as the board file stores them: a name typed with a JIS
@@ -464,7 +585,7 @@ int forEachOwnRow(QList<BoardRow>& rows, const QString& name, const std::functio
 namespace {
 
 // Login and logout: the same walk over the boards with different changes.
-bool markOwnRows(AppContext& ctx, const std::function<void(BoardRow&)>& fn)
+bool markOwnRows(AppContext& ctx, const std::function<void(BoardRow&)>& fn, bool keepWhenAway)
 {
     BoardState& st = ctx.board();
     const QString name = ctx.settings().text(SettingNo::UserName);
@@ -473,11 +594,13 @@ bool markOwnRows(AppContext& ctx, const std::function<void(BoardRow&)>& fn)
         const BoardEntry e = st.entries[std::size_t(i)];
         if (!e.shown || !e.loggedIn)
             continue;
-        bool foundHere = false;
-        runUpdateCycle(ctx, i, e.path, [&](QList<BoardRow>& rows) {
-            foundHere = forEachOwnRow(rows, name, fn) > 0;
-        });
-        found = found || foundHere;
+        // Kept changes run after this call returned: they own what they use.
+        auto foundHere = std::make_shared<bool>(false);
+        const RowChange change = [foundHere, name, fn](QList<BoardRow>& rows) {
+            *foundHere = forEachOwnRow(rows, name, fn) > 0;
+        };
+        const CycleResult r = keepWhenAway ? updateOrKeep(ctx, i, e.path, change) : runUpdateCycle(ctx, i, e.path, change);
+        found = found || (r == CycleResult::Written && *foundHere);
     }
     return found;
 }
@@ -505,23 +628,26 @@ std::function<void(BoardRow&)> loginChange(AppContext& ctx, bool setPlace, int d
 }
 
 bool markLoginState(AppContext& ctx, bool setPlace, int destinationSetting, int returnSetting,
-                    const QString& login)
+                    const QString& login, bool keepWhenAway)
 {
-    return markOwnRows(ctx, loginChange(ctx, setPlace, destinationSetting, returnSetting, login));
+    return markOwnRows(ctx, loginChange(ctx, setPlace, destinationSetting, returnSetting, login), keepWhenAway);
 }
 
 } // namespace
 
-int Ikifile_Login(AppContext& ctx)
+int Ikifile_Login(AppContext& ctx, bool keepWhenAway)
 {
     const bool autoStart = ctx.settings().intValue(56) == 1;
-    return markLoginState(ctx, autoStart, 58, 60, QStringLiteral("1")) ? 1 : 0;
+    return markLoginState(ctx, autoStart, 58, 60, QStringLiteral("1"), keepWhenAway) ? 1 : 0;
 }
 
 void Ikifile_Logout(AppContext& ctx, bool endSetChecked)
 {
     const bool autoExit = ctx.settings().intValue(57) == 1 && !endSetChecked;
-    markLoginState(ctx, autoExit, 59, 61, QStringLiteral("0"));
+    // Changes kept while a share was away go first, if it is back by now;
+    // nothing is kept from here on, as this copy is ending.
+    flushPendingChanges(ctx);
+    markLoginState(ctx, autoExit, 59, 61, QStringLiteral("0"), false);
 }
 
 void Ikifile_LogoutOf(AppContext& ctx, const QStringList& paths)
@@ -530,7 +656,7 @@ void Ikifile_LogoutOf(AppContext& ctx, const QStringList& paths)
     const auto change = loginChange(ctx, false, 59, 61, QStringLiteral("0"));
     const QString name = ctx.settings().text(SettingNo::UserName);
     for (const QString& path : paths)
-        runUpdateCycle(ctx, -1, path, [&](QList<BoardRow>& rows) { forEachOwnRow(rows, name, change); });
+        updateOrKeep(ctx, -1, path, [name, change](QList<BoardRow>& rows) { forEachOwnRow(rows, name, change); });
 }
 
 GroupBoxItems Banfile_Read(AppContext& ctx)

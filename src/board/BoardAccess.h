@@ -55,6 +55,7 @@ enum class CycleResult {
     Missing,  // the board file does not exist (any more): skipped silently
     Damaged,  // the read ended with the damaged-board message; nothing written
     Failed,   // a file error was reported; the board is as it was
+    Unreachable, // not even the board's folder answers (its share is away): nothing written
 };
 
 // The update cycle for one board: read, change, check, write. boardIndex (0 to
@@ -62,6 +63,20 @@ enum class CycleResult {
 // written back unless keepBeyond is false (change then gives the whole board).
 CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path,
                            const RowChange& change, bool keepBeyond = true);
+
+// As runUpdateCycle, for changes of the user's own rows that must not be lost
+// to an outage: when the board's share does not answer (Unreachable), the
+// change is kept and written, after any kept before it, by
+// flushPendingChanges. A board with changes kept takes new ones behind them.
+// change must own what it uses (it may run long after the caller returned).
+CycleResult updateOrKeep(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change);
+// Writes the kept changes of every board that answers again, each board's in
+// one update cycle. Returns how many boards were written. Changes of a board
+// that is missing, damaged or fails to write are dropped (the last two were
+// reported); those of a board still away stay.
+int flushPendingChanges(AppContext& ctx);
+// How many changes are waiting for their share.
+int pendingChangeCount(const AppContext& ctx);
 
 // Applies fn to every row that belongs to name (a person's own rows). Separator
 // rows never count as anybody's row. Returns how many rows matched.
@@ -72,7 +87,9 @@ int forEachOwnRow(QList<BoardRow>& rows, const QString& name,
 // returns 1 when the user's own row was found on at least one board.
 // endSetChecked is the state of the main window's mnuEndSet
 // ("今日は終了時に自動入力しない").
-int Ikifile_Login(AppContext& ctx);
+// keepWhenAway: a board whose share is away gets the login when it is back
+// (updateOrKeep); otherwise the login counts only where it was written.
+int Ikifile_Login(AppContext& ctx, bool keepWhenAway = false);
 void Ikifile_Logout(AppContext& ctx, bool endSetChecked);
 // Logout on the given boards only (boards the user stops using while the
 // program runs), leaving the whereabouts as they are.

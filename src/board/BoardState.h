@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 // What one copy keeps about boards between calls: the board table, the row
 // table of the board read last, and the time stamps the grid compares. The
@@ -53,6 +54,16 @@ public:
     // Update cycles under way (a wait in one lets events run). The main window
     // holds back its unload until they are done.
     int cyclesRunning = 0;
+
+    // Changes of this user's own rows made while the board's share was away,
+    // in the order they were made; written by flushPendingChanges once it
+    // answers again (BoardAccess.h).
+    struct PendingChange {
+        QString path;
+        std::function<void(QList<BoardRow>&)> change;
+    };
+    QList<PendingChange> pendingChanges;
+    bool flushingPending = false;
 
     // Every board table entry back to empty (number 0, texts empty, flags 0).
     void clearTable() { entries.fill(BoardEntry {}); }

@@ -66,6 +66,13 @@ QString ShareHealth::statusText() const
     return text;
 }
 
+QString ShareHealth::pendingText(int count)
+{
+    if (count <= 0)
+        return {};
+    return QStringLiteral("　未書込の変更:%1件（接続が戻りしだい書き込みます）").arg(count);
+}
+
 QString ShareHealth::outageText(Place place, const QString& path)
 {
     return placeName(place) + QStringLiteral("に接続できません。") + QStringLiteral("\n") + path + QStringLiteral("\n")

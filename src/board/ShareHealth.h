@@ -35,6 +35,9 @@ public:
     // "最終読込 hh:mm:ss　掲示板一覧:○　掲示板:×　メール置き場:○"; a place not
     // set up shows "－".
     QString statusText() const;
+    // "　未書込の変更:N件（接続が戻りしだい書き込みます）" after the status, for
+    // changes kept while a board's share was away; empty when there are none.
+    static QString pendingText(int count);
     // The one report of a place that has just gone away.
     static QString outageText(Place place, const QString& path);
 

@@ -189,6 +189,14 @@ void frmIkisaki::cmdSettei_Click()
             ? otherWhereaboutsLogLine(DateTimeText(m_ctx.clock(), 1), rows[outcome.lastChanged])
             : QString();
     });
+    if (result == CycleResult::Unreachable) {
+        // Others' rows are not kept for later: the window stays, with the
+        // choice made, to be set again once the share is back.
+        m_ctx.msgBox().show({QStringLiteral("掲示板の共有フォルダに接続できないため、設定できませんでした。\n"
+                                            "接続が戻ってから、もう一度設定してください。"),
+                             QStringLiteral("他の人の行き先をセット"), MsgIcon::Exclamation, MsgButtons::Ok});
+        return;
+    }
     if (result != CycleResult::Written) {
         outcome = {};
         logLine.clear();

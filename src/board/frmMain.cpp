@@ -449,8 +449,8 @@ void frmMain::Form_Load()
     DataGrid1->verticalHeader()->setMinimumSectionSize(1);
     DataGrid1->verticalHeader()->setDefaultSectionSize(rowHeight);
 
-    // 9.
-    Ikifile_Login(m_ctx);
+    // 9. A board whose share is away gets the login once it is back.
+    Ikifile_Login(m_ctx, true);
     m_presence->beat();
 
     // 10.
@@ -801,7 +801,7 @@ void frmMain::applyRowMarks()
         ret->setBackground(mark.overdue ? overdueBack : loggedOut ? outBack : inBack);
         ret->setToolTip(mark.overdueTip);
     }
-    lblStatus->setText(m_presence->health().statusText());
+    lblStatus->setText(m_presence->health().statusText() + ShareHealth::pendingText(pendingChangeCount(m_ctx)));
 }
 
 void frmMain::updateCaptionTime()
@@ -816,27 +816,46 @@ void frmMain::cmdSettei_Click()
     const QString name = s.text(26);
     const QString destination = cboIkisaki->currentText();
     const QString expectedReturn = cboModori->currentText();
-    QString logLine;
+    const QString extension = s.text(27);
+    const QString mail = s.text(28);
+    // The moment the user set it, also on a board whose share is away and
+    // takes the change only when it is back.
+    const QString setTime = SetTimeText(m_ctx.clock());
+    const QString when = DateTimeText(m_ctx.clock(), 1);
+    auto logLine = std::make_shared<QString>();
+    bool kept = false;
     for (int k = 0; k < BoardState::BoardCount; ++k) {
         const BoardEntry& e = m_ctx.board().entries[std::size_t(k)];
         if (e.number < 1 || e.number > BoardState::BoardCount || !e.shown || !e.loggedIn)
             continue;
-        runUpdateCycle(m_ctx, k, e.path, [&](QList<BoardRow>& rows) {
-            const QString setTime = SetTimeText(m_ctx.clock());
+        const CycleResult r = updateOrKeep(m_ctx, k, e.path, [=](QList<BoardRow>& rows) {
             forEachOwnRow(rows, name, [&](BoardRow& row) {
                 row.destination = destination;
                 row.expectedReturn = expectedReturn;
-                row.extension = s.text(27);
+                row.extension = extension;
                 row.setTime = setTime;
-                row.mailAddress = s.text(28);
-                logLine = whereaboutsLogLine(DateTimeText(m_ctx.clock(), 1), row);
+                row.mailAddress = mail;
+                *logLine = whereaboutsLogLine(when, row);
             });
         });
+        kept = kept || r == CycleResult::Unreachable;
+    }
+    if (logLine->isEmpty() && kept) {
+        // Written later: the log has the line now, as the user set it.
+        BoardRow row;
+        row.name = name;
+        row.login = QStringLiteral("1");
+        row.destination = destination;
+        row.expectedReturn = expectedReturn;
+        row.setTime = setTime;
+        row.extension = extension;
+        row.mailAddress = mail;
+        *logLine = whereaboutsLogLine(when, row);
     }
     cboGroup_Click();
 
     if (s.intValue(65) == 1)
-        appendWhereaboutsLog(m_ctx, logLine);
+        appendWhereaboutsLog(m_ctx, *logLine);
     if (s.intValue(66) == 1) {
         cboIkisaki->setEditText(s.text(67));
         cboModori->setEditText(s.text(68));
@@ -990,6 +1009,9 @@ void frmMain::Timer4_Timer()
     if (++m_timer4Count > m_ctx.settings().intValue(41)) {
         m_timer4Count = 0;
         m_presence->beat();
+        // Whereabouts set while a share was away, now that it may be back.
+        if (pendingChangeCount(m_ctx) > 0)
+            flushPendingChanges(m_ctx);
         cboGroup_Click();
     }
     if (m_groupSwitches > 0)

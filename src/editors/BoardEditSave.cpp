@@ -20,7 +20,9 @@ CycleResult saveEditedBoard(AppContext& ctx, const QString& path, const QList<Bo
         [&](QList<BoardRow>& current) { current = carryOverWhereabouts(rows, origins, current); },
         false);
     st.rows = shown;
-    if (r != CycleResult::Missing)
+    // A board not there yet is made; one whose folder is away meets the
+    // claim's error below.
+    if (r != CycleResult::Missing && r != CycleResult::Unreachable)
         return r;
     SharedClaim claim(SharedClaim::lockPathFor(path));
     int err = claim.acquire();

@@ -682,7 +682,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         // Boards nobody may write: the login at start shows an error box.
-        for (const QString name : {QStringLiteral("soumu.iki"), QStringLiteral("eigyo.iki")})
+        for (const QString& name : {QStringLiteral("soumu.iki"), QStringLiteral("eigyo.iki")})
             QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("share/") + name), QFile::ReadOwner | QFile::ReadOther));
         const QString kept = dir.filePath(QStringLiteral("unloaderr.txt"));
 

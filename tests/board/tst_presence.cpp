@@ -1,11 +1,15 @@
 // Presence beside the board: heartbeats and stale rows, overdue returns, the
 // shared places' state under the grid, and desktop notifications.
 #include "PresenceOffice.h"
+#include "board/AbsenceWatch.h"
+#include "board/BoardAccess.h"
+#include "board/BoardFile.h"
 #include "board/BoardPresence.h"
 #include "board/BoardRow.h"
 #include "board/Heartbeat.h"
 #include "board/ReturnDue.h"
 #include "board/ShareHealth.h"
+#include "board/frmIkisaki.h"
 #include "board/frmMain.h"
 #include "dialogs/DisplaySettings.h"
 #include "messaging/MessageFile.h"
@@ -25,6 +29,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QTemporaryDir>
+#include <QPushButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QTableWidget>
 
@@ -426,6 +433,96 @@ private Q_SLOTS:
         QCOMPARE(u.box().shown().size(), 3);
         QCOMPARE(Fs::readBytes(office.board), before);
         w->unload();
+    }
+
+    // Whereabouts set while the board's folder is away are kept, in order, and
+    // written at the first refresh after it is back, over what others wrote
+    // meanwhile; the status line counts them. Others' rows are refused then.
+    void whereaboutsSetWhileAwayAreWrittenWhenBack()
+    {
+        TestUser u;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("share"));
+        QVERIFY(QDir().mkpath(folder));
+        PresenceOffice office(u, folder);
+        const QString golog = u.ctx().programPath(QStringLiteral("golog.txt"));
+        QCOMPARE(TextFile::writeLines(golog, {}), 0);
+        IniFile& ini = u.ctx().iniFile();
+        ini.store(33, golog);
+        ini.store(65, QStringLiteral("1"));
+        // The absence change applies to the row as the kept set leaves it.
+        ini.store(105, QStringLiteral("離席中"));
+        ini.store(106, QString());
+        ini.store(107, QStringLiteral("会議室"));
+        ini.store(108, QStringLiteral("15:00"));
+        auto w = office.open();
+        auto* status = control<QLabel>(w.get(), "lblStatus");
+        const QString away = dir.filePath(QStringLiteral("away"));
+        QCOMPARE(Fs::rename(folder, away), 0);
+        office.refresh(*w);
+        QApplication::processEvents();
+
+        control<QComboBox>(w.get(), "cboIkisaki")->setEditText(QStringLiteral("会議室"));
+        control<QComboBox>(w.get(), "cboModori")->setEditText(QStringLiteral("15:00"));
+        control<QPushButton>(w.get(), "cmdSettei")->click();
+        QCOMPARE(pendingChangeCount(u.ctx()), 1);
+        QCOMPARE(absenceChange(u.ctx()), 0);
+        QCOMPARE(pendingChangeCount(u.ctx()), 2);
+        office.refresh(*w);
+        QVERIFY2(status->text().contains(QStringLiteral("未書込の変更:2件")), qPrintable(status->text()));
+        QVERIFY2(TextFile::readLines(golog).lines.value(0).contains(QStringLiteral("会議室")),
+                 qPrintable(TextFile::readLines(golog).lines.join(u'|')));
+
+        {
+            frmIkisaki d(u.ctx(), *w, 0, 1, QPoint(10, 10));
+            control<QComboBox>(&d, "cboIkisaki")->setEditText(QStringLiteral("外出"));
+            const qsizetype boxes = u.box().shown().size();
+            control<QPushButton>(&d, "cmdSettei")->click();
+            QCOMPARE(d.result(), int(QDialog::Rejected)); // still open
+            QCOMPARE(u.box().shown().size(), boxes + 1);
+            QVERIFY(u.box().shown().last().text.contains(QStringLiteral("接続できない")));
+            QCOMPARE(pendingChangeCount(u.ctx()), 2);
+        }
+
+        QCOMPARE(Fs::rename(away, folder), 0);
+        // Another copy changed 佐藤's row before this one saw the share again.
+        QList<QString> lines = TextFile::readLines(office.board).lines;
+        lines[1] = rowLine(kSato, QStringLiteral("1"), QStringLiteral("06/14 10:00"), QStringLiteral("11:00"));
+        QCOMPARE(TextFile::writeLines(office.board, lines), 0);
+        office.refresh(*w);
+        QApplication::processEvents();
+
+        QCOMPARE(pendingChangeCount(u.ctx()), 0);
+        QVERIFY2(!status->text().contains(QStringLiteral("未書込")), qPrintable(status->text()));
+        const QList<QString> after = TextFile::readLines(office.board).lines;
+        QCOMPARE(after.size(), 3);
+        const QStringList mine = QuotedCsv::parseLine(after[0]).fields;
+        QCOMPARE(mine.value(1), QStringLiteral("離席中"));
+        QCOMPARE(mine.value(2), QStringLiteral("1"));
+        QCOMPARE(after[1], lines[1]);
+        QCOMPARE(item(*w, 0, 2)->text(), QStringLiteral("離席中"));
+        w->unload();
+    }
+
+    // A board whose folder was never there keeps nothing it cannot tell from
+    // an outage for ever: the change waits, and goes when the folder appears.
+    void keptChangeWaitsForTheFolder()
+    {
+        TestUser u;
+        QTemporaryDir dir;
+        const QString board = dir.filePath(QStringLiteral("later/b.iki"));
+        const QString tail = QuotedCsv::formatTextLine({kMe, QStringLiteral("席にいます"), QStringLiteral("1"),
+                                                        QString(), QString(), QString(), QString()});
+        const auto change = [](QList<BoardRow>& rows) { rows[0].destination = QStringLiteral("外出"); };
+        QCOMPARE(updateOrKeep(u.ctx(), -1, board, change), CycleResult::Unreachable);
+        QCOMPARE(flushPendingChanges(u.ctx()), 0);
+        QCOMPARE(pendingChangeCount(u.ctx()), 1);
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("later"))));
+        QCOMPARE(flushPendingChanges(u.ctx()), 0); // the folder, but no board: dropped
+        QCOMPARE(pendingChangeCount(u.ctx()), 0);
+        QCOMPARE(TextFile::writeLines(board, {tail}), 0);
+        QCOMPARE(updateOrKeep(u.ctx(), -1, board, change), CycleResult::Written);
+        QCOMPARE(BoardFile::parse(Fs::readBytes(board)).rows.value(0).destination, QStringLiteral("外出"));
     }
 
     void receivedMessageNotifies_data()

@@ -2,6 +2,7 @@
 // SIGKILL beside one that watches it, and the file server going away and
 // coming back under a running copy.
 #include "PresenceOffice.h"
+#include "board/BoardAccess.h"
 #include "board/Heartbeat.h"
 #include "board/frmMain.h"
 #include "platform/FileOps.h"
@@ -15,10 +16,12 @@
 #include "support/TestMain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTableWidget>
 #include <QThread>
@@ -254,6 +257,11 @@ private Q_SLOTS:
             QCOMPARE(r.title, QStringLiteral("共有フォルダ接続エラー"));
         QCOMPARE(grid->rowCount(), 3);
         QCOMPARE(grid->item(1, 1)->text(), kSato);
+        // Whereabouts set meanwhile wait for the share.
+        control<QComboBox>(w.get(), "cboIkisaki")->setEditText(QStringLiteral("本社会議室"));
+        control<QPushButton>(w.get(), "cmdSettei")->click();
+        QCOMPARE(pendingChangeCount(me.ctx()), 1);
+        QVERIFY2(status->text().contains(QStringLiteral("未書込の変更:1件")), qPrintable(status->text()));
 
         QCOMPARE(rig(QStringLiteral("server-start")), 0);
         QElapsedTimer back;
@@ -270,6 +278,8 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 3);
         QCOMPARE(QuotedCsv::parseLine(lines[1]).fields, QuotedCsv::parseLine(Sjis::decode(before).split(QStringLiteral("\r\n"))[1]).fields);
         QCOMPARE(QuotedCsv::parseLine(lines[0]).fields.value(2), QStringLiteral("1"));
+        QCOMPARE(QuotedCsv::parseLine(lines[0]).fields.value(1), QStringLiteral("本社会議室"));
+        QCOMPARE(pendingChangeCount(me.ctx()), 0);
         QCOMPARE(grid->rowCount(), 3);
         w->unload();
     }
