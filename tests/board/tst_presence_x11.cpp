@@ -6,11 +6,13 @@
 #include "platform/TrayIcon.h"
 #include "support/Controls.h"
 #include "support/TestMain.h"
+#include "support/XTool.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QWindow>
 
 class TestPresenceX11 : public QObject
@@ -48,11 +50,29 @@ private Q_SLOTS:
         const QPoint origin = grid->viewport()->mapTo(w.get(), QPoint(0, 0));
         const QColor overdue = SystemColors::fromSetting(u.ctx().settings().intValue(77));
         QCOMPARE(shot.pixelColor(origin + returnCell.topLeft() + QPoint(returnCell.width() - 3, 3)), overdue);
-        const QString path = QDir(QStringLiteral(PORLUNE_SHOT_DIR)).filePath(QStringLiteral("presence-xvfb.png"));
-        QVERIFY(QGuiApplication::primaryScreen()
-                    ->grabWindow(0, w->frameGeometry().x(), w->frameGeometry().y(), w->frameGeometry().width(),
-                                 w->frameGeometry().height())
-                    .save(path));
+        // The real pointer rests on each marked cell: its tooltip comes up and
+        // is left in a picture together with the window.
+        const struct {
+            int column;
+            QString expected;
+            QString file;
+        } hovers[] = {{0, QStringLiteral("応答がありません（最終確認 "), QStringLiteral("presence-xvfb.png")},
+                      {4, QStringLiteral("を過ぎています"), QStringLiteral("presence-overdue-xvfb.png")}};
+        for (const auto& h : hovers) {
+            const QRect cell = grid->visualItemRect(grid->item(1, h.column));
+            const QPoint at = grid->viewport()->mapToGlobal(cell.center());
+            QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(at.x() - 20), QString::number(at.y() + 30)}));
+            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 5000);
+            QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())}));
+            QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible() && QToolTip::text().contains(h.expected), 10000);
+            QTest::qWait(300); // its fade-in done
+            QRect area = w->frameGeometry();
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (t->isVisible() && t->inherits("QTipLabel"))
+                    area |= t->frameGeometry();
+            const QString path = QDir(QStringLiteral(PORLUNE_SHOT_DIR)).filePath(h.file);
+            QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path));
+        }
         w->unload();
     }
 

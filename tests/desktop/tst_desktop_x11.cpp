@@ -10,6 +10,7 @@
 #include "platform/TrayIcon.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
+#include "support/XTool.h"
 #include "DeskFixture.h"
 
 #include <QAction>
@@ -54,11 +55,6 @@ QString run(const QString& program, const QStringList& args)
         qWarning("%s %s: exit %d: %s", qPrintable(program), qPrintable(args.join(u' ')), p.exitCode(),
                  p.readAllStandardError().constData());
     return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-void xdotool(const QStringList& args)
-{
-    run(QStringLiteral("xdotool"), args);
 }
 
 // What xwininfo says of a window.

@@ -11,6 +11,7 @@
 #include "support/LoopbackFtp.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
+#include "support/XTool.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,14 +23,6 @@
 #include <QTest>
 
 namespace {
-
-void xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(15000) || p.exitCode() != 0)
-        qWarning("xdotool %s failed", qPrintable(args.join(u' ')));
-}
 
 void clickOn(QWidget* w)
 {

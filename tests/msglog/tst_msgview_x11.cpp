@@ -7,6 +7,7 @@
 #include "support/FakeMainHost.h"
 #include "support/TestContext.h"
 #include "support/TestMain.h"
+#include "support/XTool.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,18 +19,6 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeWidget>
-
-namespace {
-
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(15000) && p.exitCode() == 0;
-}
-
-} // namespace
 
 class TestMsgViewX11 : public QObject
 {
