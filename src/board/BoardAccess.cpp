@@ -145,11 +145,11 @@ bool restoreFromBackup(const QString& path, const SharedClaim::Options& waits, S
 // there). ESTALE, silently, when the board is no longer what was read: the
 // caller reads again. Other errors are reported.
 int writeRows(AppContext& ctx, SharedClaim& claim, const QString& path, const QByteArray& bytes,
-              const QByteArray& previous)
+              const QByteArray& previous, bool readOnly)
 {
-    // A board marked read-only is not written, as on the file server (a rename
-    // would pass over the attribute).
-    if (Fs::isReadOnly(path)) {
+    // A board marked read-only (as it was read, under the claim) is not
+    // written, as on the file server (a rename would pass over the attribute).
+    if (readOnly) {
         reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, EACCES);
         return EACCES;
     }
@@ -300,6 +300,7 @@ BoardReadOutcome readBoard(AppContext& ctx, const QString& path, SharedClaim* he
         out.lines = std::move(parsed.lines);
         out.bytes = raw.bytes;
         out.stampText = raw.stampText;
+        out.readOnly = raw.stamp.readOnly;
         ctx.board().lastReadFileStamp = raw.stamp;
         return out;
     }
@@ -332,7 +333,8 @@ int Ikifile_Write(AppContext& ctx, int boardIndex, const QString& path)
     int err = ESTALE;
     for (int round = 0; round < kMaxRounds && err == ESTALE; ++round) {
         const BoardFile::RawRead old = readShared(path, st.waits, true);
-        err = writeRows(ctx, claim, path, BoardFile::format(rows), old.ok() ? old.bytes : QByteArray());
+        err = writeRows(ctx, claim, path, BoardFile::format(rows), old.ok() ? old.bytes : QByteArray(),
+                        old.ok() ? old.stamp.readOnly : Fs::isReadOnly(path));
         if (err == ESTALE && (err = keepClaim(claim)) == 0)
             err = ESTALE;
     }
@@ -396,20 +398,10 @@ CycleResult runCycle(AppContext& ctx, int boardIndex, const QString& boardPath, 
         change(rows);
 
         // Under the claim only a program that takes no claim can have written
-        // meanwhile; compare content, not a one-second time stamp.
-        const BoardFile::RawRead now = readShared(path, st.waits, true);
-        if (isMissing(now.error)) {
-            claim.release();
-            return CycleResult::Missing;
-        }
-        if (!now.ok() || now.bytes != out.bytes) {
-            if (round >= kMaxRounds) {
-                claim.release();
-                showDamagedBoard(ctx.msgBox());
-                return CycleResult::Damaged;
-            }
-            continue;
-        }
+        // meanwhile: the replace takes the board aside and compares its
+        // content (not a one-second time stamp) with what was read, and
+        // answers ESTALE when it changed; the cycle then reads again.
+
         // A holder slower than the stale age may have lost its claim to a waiter.
         if (claim.msSinceTouched() >= st.waits.staleAfterMs / 2 && !claim.stillOurs()) {
             claim.release();
@@ -433,8 +425,13 @@ CycleResult runCycle(AppContext& ctx, int boardIndex, const QString& boardPath, 
         asRead.lines = out.lines;
         const int err = writeRows(ctx, claim, path,
                                   BoardFile::format(rows, keepBeyond ? out.beyondRows : QByteArray(), asRead),
-                                  out.bytes);
-        if (err == ESTALE && round < kMaxRounds) {
+                                  out.bytes, out.readOnly);
+        if (err == ESTALE && round >= kMaxRounds) {
+            claim.release();
+            showDamagedBoard(ctx.msgBox());
+            return CycleResult::Damaged;
+        }
+        if (err == ESTALE) {
             if (const int claimErr = keepClaim(claim)) {
                 reportFileError(ctx.msgBox(), kProcWrite, path, FileErrorKind::Open, claimErr);
                 return CycleResult::Failed;

@@ -107,6 +107,7 @@ struct BoardReadOutcome {
     QByteArray beyondRows;  // lines after the 50th
     QList<QByteArray> lines; // each row's line as read
     QString stampText;
+    bool readOnly = false;  // the file as read carries the read-only attribute
     int attempts = 0;
 };
 // The wait-restore-read loop without the message box. heldClaim, when given, is

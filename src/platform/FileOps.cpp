@@ -105,6 +105,7 @@ FileStamp stampOf(const struct stat& st)
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     s.inode = st.st_ino;
+    s.readOnly = (st.st_mode & 0222) == 0;
     return s;
 }
 } // namespace

@@ -24,6 +24,7 @@ struct FileStamp {
     qint64 mtimeNs = 0;
     qint64 ctimeNs = 0;
     quint64 inode = 0;
+    bool readOnly = false; // no write permission at all (the read-only attribute)
     bool operator==(const FileStamp&) const = default;
 };
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,16 +131,19 @@ int retryBusy(const SharedClaim::Options& options, Op op)
 
 // Removes a claim that was moved aside: its description, then the folder (or
 // the plain file of an older build). A reader that still has the description
-// open keeps both for a moment.
-void removeTree(const QString& path, const SharedClaim::Options& options)
+// open keeps both for a moment. knownFolder: a claim folder of this copy,
+// not looked at first.
+void removeTree(const QString& path, const SharedClaim::Options& options, bool knownFolder = false)
 {
-    struct stat st;
     const QByteArray p = native(path);
-    if (::lstat(p.constData(), &st) != 0)
-        return;
-    if (!S_ISDIR(st.st_mode)) {
-        SharedClaim::removeFile(path, options);
-        return;
+    if (!knownFolder) {
+        struct stat st;
+        if (::lstat(p.constData(), &st) != 0)
+            return;
+        if (!S_ISDIR(st.st_mode)) {
+            SharedClaim::removeFile(path, options);
+            return;
+        }
     }
     SharedClaim::removeFile(SharedClaim::descriptionPathFor(path), options);
     retryBusy(options, [&] {
@@ -493,6 +497,20 @@ int SharedClaim::acquire()
     }
 }
 
+void SharedClaim::SinceTouched::start()
+{
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_BOOTTIME, &ts);
+    m_startNs = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+qint64 SharedClaim::SinceTouched::elapsed() const
+{
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_BOOTTIME, &ts);
+    return (qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec - m_startNs) / 1000000;
+}
+
 void SharedClaim::refresh()
 {
     if (!m_held || m_sinceRefresh.elapsed() < m_options.refreshEveryMs)
@@ -521,6 +539,19 @@ int SharedClaim::release()
     if (!m_held)
         return 0;
     m_held = false;
+    if (m_sinceRefresh.elapsed() < m_options.staleAfterMs / 2) {
+        // Touched so recently that no waiter can have judged it stale: it is
+        // still ours without a look. Moved aside in one step, so the name is
+        // free at once (removing it in place would leave it pending deletion
+        // on the file server while another client looks into it, and that
+        // client's next claim would fail), then removed.
+        QString aside;
+        if (retryBusy(m_options, [&] { return SharedFile::moveAside(m_lockPath, &aside); }) == 0) {
+            removeTree(aside, m_options, true);
+            return 0;
+        }
+        // Could not be moved: the careful way.
+    }
     for (int tries = 0; tries < 20; ++tries) {
         const Sight s = inspect(m_lockPath);
         if (s.kind == Sight::Nothing)
@@ -572,20 +603,30 @@ namespace {
 
 const QString kAsideMark = QStringLiteral(".~plh");
 
+// All of a file, in as few requests as the share allows (no look at its
+// attributes: on a network mount each is a round trip).
 QByteArray readWhole(const QString& path, int* error)
 {
-    const Snapshot s = snapshot(path);
-    *error = s.error;
-    if (s.error == 0 && s.content.size() > 65536) {
-        // A board or list is small, but compare all of it.
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            *error = EIO;
-            return {};
-        }
-        return f.readAll();
+    *error = 0;
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno;
+        return {};
     }
-    return s.content;
+    QByteArray content;
+    char buf[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            *error = errno;
+        if (n <= 0)
+            break;
+        content.append(buf, n);
+    }
+    ::close(fd);
+    return *error ? QByteArray() : content;
 }
 
 // Renames tmp to target, retrying while a reader holds the target open.
@@ -682,11 +723,8 @@ int SharedClaim::replaceHeldIfStill(const QString& path, const QByteArray& bytes
         pause(ms);
     };
     refresh();
-    const QString real = Fs::followLinks(path);
-    if (keepBackup && !expected.isEmpty()) {
-        if (const int err = replaceOne(real + QStringLiteral(".bak"), expected, keepAlive))
-            return err;
-    }
+    // The claim was named after the file behind any link a moment ago.
+    const QString real = m_lockPath == path + QStringLiteral(".lck") ? path : Fs::followLinks(path);
     QString tmp;
     if (const int err = SharedFile::writeTemporary(real, bytes, &tmp))
         return err;
@@ -728,6 +766,16 @@ int SharedClaim::replaceHeldIfStill(const QString& path, const QByteArray& bytes
             removeFile(aside, keepAlive); // what is there now was made from it
         return err == EEXIST ? ESTALE : err;
     }
+    // The state taken aside is exactly what was read: it becomes the backup
+    // itself, by name, instead of a copy written beside it. (A copy killed
+    // before this leaves the previous backup and a state aside, which the
+    // sweep of left-overs clears once the board is there again.)
+    if (keepBackup && !expected.isEmpty()) {
+        const QString bak = real + QStringLiteral(".bak");
+        if (renameRetrying(aside, bak, keepAlive) == 0)
+            return 0;
+        replaceOne(bak, expected, keepAlive); // the new board is in: a backup that failed does not undo it
+    }
     removeFile(aside, keepAlive);
     return 0;
 }
@@ -745,10 +793,14 @@ int SharedClaim::replaceFile(const QString& path, const QByteArray& bytes, const
 
 int SharedClaim::sweepLeftovers(const QString& writtenPath, int maxAgeSeconds)
 {
+    // Asked after every write: the time is looked at first, the share only
+    // when a sweep is due.
+    if (!SharedFile::sweepDue(QFileInfo(writtenPath).path()))
+        return 0;
     const QString real = Fs::followLinks(writtenPath);
     const Fs::FileStamp now = Fs::stamp(real);
     const QString folder = QFileInfo(real).path();
-    if (!now.exists || !SharedFile::sweepDue(folder))
+    if (!now.exists)
         return 0;
     Options options;
     options.staleAfterMs = std::max(options.staleAfterMs, maxAgeSeconds * 1000);

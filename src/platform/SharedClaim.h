@@ -192,5 +192,17 @@ private:
     QString m_token;
     QByteArray m_description;
     bool m_held = false;
-    QElapsedTimer m_sinceRefresh;
+    // Since the claim was made or last touched. It counts the time the machine
+    // slept too (a monotonic clock stops then), because waiters elsewhere go on
+    // counting: a holder woken from sleep must not think its claim fresh.
+    class SinceTouched
+    {
+    public:
+        void start();
+        qint64 elapsed() const;
+
+    private:
+        qint64 m_startNs = 0;
+    };
+    SinceTouched m_sinceRefresh;
 };

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -280,11 +281,25 @@ int sweepTemporaries(const QString& folder, qint64 shareNowNs, int maxAgeSeconds
 
 int putBack(const QString& aside, const QString& path)
 {
+    // Folders whose file system has no replace-free rename (a FUSE mount of
+    // the share says EINVAL every time): not asked again.
+    static QMutex mutex;
+    static QSet<QString> withoutNoReplace;
+    const QString folder = QFileInfo(path).absolutePath();
     const QByteArray from = QFile::encodeName(aside), to = QFile::encodeName(path);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
+    bool ask;
+    {
+        const QMutexLocker lock(&mutex);
+        ask = !withoutNoReplace.contains(folder);
+    }
+    if (ask) {
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        const QMutexLocker lock(&mutex);
+        withoutNoReplace.insert(folder);
+    }
     // No replace-free rename here: look, then rename (a plain rename would
     // replace an empty folder).
     if (Fs::exists(path))
