@@ -96,6 +96,9 @@ void TestBoardAccess::fiftyRowsReadAndWrittenWhole()
     expected[48].destination = QStringLiteral("最終行");
     QCOMPARE(rowsOf(path), expected);
     QCOMPARE(Fs::readBytes(path + QStringLiteral(".bak")), before);
+    // The backup is the old board itself, by name: nothing else is left beside them.
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({QFileInfo(path).fileName(), QFileInfo(path).fileName() + QStringLiteral(".bak")}));
     QCOMPARE(u->ctx().board().entries[3].rowCount, 50);
     QVERIFY(u->box().shown().isEmpty());
     QVERIFY(!Fs::exists(SharedClaim::lockPathFor(path)));
