@@ -463,9 +463,6 @@ void frmMain::Form_Load()
     loadLists();
     StartTrace::mark("lists");
 
-    // 11. presses from before the start do not count as use.
-    m_absence.start();
-
     // 13. font of the three boxes (the grid cells get it as they are filled).
     applyBoxFont();
     StartTrace::mark("box font");
@@ -494,6 +491,12 @@ void frmMain::Form_Load()
     if (!m_unloaded && !m_unloadPending)
         show();
     StartTrace::mark("shown");
+
+    // 11. presses from before the start do not count as use. Primed once the
+    // window is on its way to the screen, so that the watch's own X connection
+    // does not hold up the first show; it misses only the load's last moments.
+    m_absence.start();
+    StartTrace::mark("inactivity watch");
 }
 
 void frmMain::applyColumnWidths()
