@@ -5,14 +5,19 @@
 #include <QMenuBar>
 #include <QTableWidget>
 
+#include "platform/StartTrace.h"
+
 int main(int argc, char** argv)
 {
+    StartTrace::mark("main");
     QApplication app(argc, argv);
+    StartTrace::mark("application");
     QMainWindow w;
     w.setWindowTitle(QStringLiteral("Bare window"));
     w.menuBar()->addMenu(QStringLiteral("ファイル"));
     w.setCentralWidget(new QTableWidget(16, 7));
     w.resize(640, 400);
     w.show();
+    StartTrace::mark("shown");
     return app.exec();
 }

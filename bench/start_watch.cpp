@@ -3,6 +3,8 @@
 //   bench_start_watch TITLE-PREFIX TIMEOUT-MS PROGRAM [ARGS...]
 // The display must have no window manager: top-level windows then stay
 // children of the root window, whose map events this watches.
+// With PORLUNE_START_TRACE set, the start and the map are also printed to
+// stderr as the program's own start marks are (bench/startup-profile.sh).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/wait.h>
@@ -41,6 +44,14 @@ std::string titleOf(Display* d, Window w)
     return title;
 }
 
+void traceMark(const char* label, std::chrono::steady_clock::time_point at)
+{
+    static const bool on = std::getenv("PORLUNE_START_TRACE") != nullptr;
+    if (on)
+        std::fprintf(stderr, "start-trace %.3f - %s\n",
+                     std::chrono::duration<double, std::milli>(at.time_since_epoch()).count(), label);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,6 +70,7 @@ int main(int argc, char** argv)
     XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
     XSync(d, False);
     const auto start = std::chrono::steady_clock::now();
+    traceMark("exec", start);
     const pid_t child = fork();
     if (child == 0) {
         execv(argv[3], argv + 3);
@@ -72,7 +84,9 @@ int main(int argc, char** argv)
             XEvent e;
             XNextEvent(d, &e);
             if (e.type == MapNotify && titleOf(d, e.xmap.window).rfind(prefix, 0) == 0) {
-                ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                const auto mapped = std::chrono::steady_clock::now();
+                traceMark("map", mapped);
+                ms = std::chrono::duration<double, std::milli>(mapped - start).count();
                 rc = 0;
                 goto done;
             }

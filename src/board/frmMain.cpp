@@ -16,6 +16,7 @@
 #include "messaging/frmUnsent.h"
 #include "platform/Paths.h"
 #include "platform/SharedClaim.h"
+#include "platform/StartTrace.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmFilePath.h"
 #include "ftp/FtpSync.h"
@@ -406,9 +407,11 @@ void frmMain::Form_Load()
     // 2.
     m_trayPicture = 0;
     m_ctx.trayIcon().add(m_trayPicture, windowTitle());
+    StartTrace::mark("tray");
 
     // 3. board table and group box; selects the group used last.
     fillGroupBox(Banfile_Read(m_ctx));
+    StartTrace::mark("board list");
 
     // 4.
     s.intValue(39) == 1 ? Timer2.start() : Timer2.stop();
@@ -417,6 +420,7 @@ void frmMain::Form_Load()
     // 5. a key that cannot be had is not reported; it simply does nothing.
     if (s.intValue(63) == 1)
         m_ctx.hotKey().registerHotKey(s.intValue(64));
+    StartTrace::mark("hot key");
 
     // 6. window geometry from twips.
     resize(Twips::toPixels(s.intValue(2)), Twips::toPixels(s.intValue(1)));
@@ -448,23 +452,25 @@ void frmMain::Form_Load()
     const int rowHeight = std::max(1, Twips::toPixels(s.intValue(75)));
     DataGrid1->verticalHeader()->setMinimumSectionSize(1);
     DataGrid1->verticalHeader()->setDefaultSectionSize(rowHeight);
+    StartTrace::mark("layout");
 
     // 9. A board whose share is away gets the login once it is back.
     Ikifile_Login(m_ctx, true);
     m_presence->beat();
+    StartTrace::mark("login");
 
     // 10.
     loadLists();
-
-    // 11. presses from before the start do not count as use.
-    m_absence.start();
+    StartTrace::mark("lists");
 
     // 13. font of the three boxes (the grid cells get it as they are filled).
     applyBoxFont();
+    StartTrace::mark("box font");
 
     // 14. messages left open at the last exit go back into the inbox.
     TmpFile_Restore(m_ctx);
     m_ctx.earliestSendTime() = TimerMail_Next(m_ctx);
+    StartTrace::mark("restore and schedule");
 
     // Ended from inside the load, or an end asked for during it that follows
     // the load: nothing more to start, poll or show.
@@ -475,12 +481,22 @@ void frmMain::Form_Load()
     restartTimers();
     generalTimersChanged();
     s.intValue(104) > 0 ? Timer6.start() : Timer6.stop();
+    StartTrace::mark("timers");
 
     // 16.
     cboGroup_Click();
+    StartTrace::mark("board shown");
     Timer1_Shori();
+    StartTrace::mark("message poll");
     if (!m_unloaded && !m_unloadPending)
         show();
+    StartTrace::mark("shown");
+
+    // 11. presses from before the start do not count as use. Primed once the
+    // window is on its way to the screen, so that the watch's own X connection
+    // does not hold up the first show; it misses only the load's last moments.
+    m_absence.start();
+    StartTrace::mark("inactivity watch");
 }
 
 void frmMain::applyColumnWidths()

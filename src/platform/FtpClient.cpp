@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 
 #include <QDateTime>
+#include <QLibrary>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -13,10 +14,61 @@
 
 namespace {
 
-void initCurlOnce()
+// libcurl and the TLS, Kerberos and LDAP libraries it pulls in take longer to
+// load than the rest of the program: they are loaded at the first transfer
+// (on the FTP worker), not at every start.
+struct CurlApi {
+    CURLcode (*global_init)(long);
+    CURL* (*easy_init)();
+    CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+    CURLcode (*easy_perform)(CURL*);
+    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+    const char* (*easy_strerror)(CURLcode);
+    void (*easy_cleanup)(CURL*);
+    curl_slist* (*slist_append)(curl_slist*, const char*);
+    void (*slist_free_all)(curl_slist*);
+};
+
+struct LoadedCurl {
+    CurlApi api {};
+    bool ok = false;
+    QString error;
+};
+
+template<typename F>
+bool resolve(QLibrary& lib, const char* name, F& to)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    to = reinterpret_cast<F>(lib.resolve(name));
+    return to != nullptr;
+}
+
+LoadedCurl loadCurl()
+{
+    LoadedCurl out;
+    // Never unloaded: libcurl's global state lives as long as the program.
+    auto* lib = new QLibrary(QStringLiteral("curl"), 4);
+    CurlApi& a = out.api;
+    if (!lib->load() || !resolve(*lib, "curl_global_init", a.global_init) || !resolve(*lib, "curl_easy_init", a.easy_init)
+        || !resolve(*lib, "curl_easy_setopt", a.easy_setopt) || !resolve(*lib, "curl_easy_perform", a.easy_perform)
+        || !resolve(*lib, "curl_easy_getinfo", a.easy_getinfo) || !resolve(*lib, "curl_easy_strerror", a.easy_strerror)
+        || !resolve(*lib, "curl_easy_cleanup", a.easy_cleanup) || !resolve(*lib, "curl_slist_append", a.slist_append)
+        || !resolve(*lib, "curl_slist_free_all", a.slist_free_all)) {
+        out.error = QStringLiteral("libcurl not usable: ") + lib->errorString();
+        return out;
+    }
+    if (a.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        out.error = QStringLiteral("curl_global_init failed");
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+// Loaded once, by whichever thread transfers first.
+const LoadedCurl& curlLibrary()
+{
+    static const LoadedCurl loaded = loadCurl();
+    return loaded;
 }
 
 QByteArray encodedPath(const QString& path)
@@ -129,7 +181,6 @@ struct CurlFtpClient::Transfer {
 
 CurlFtpClient::CurlFtpClient(Options options) : m_options(std::move(options))
 {
-    initCurlOnce();
     if (!m_options.logPath.isEmpty())
         m_log = std::make_unique<FtpLog>(m_options.logPath, m_options.maxLogBytes);
 }
@@ -212,9 +263,11 @@ FtpResult CurlFtpClient::run(Transfer& t)
     const QString what = (t.upload ? QStringLiteral("PUT ") : QStringLiteral("GET ")) + t.remotePath;
     const QString hostText = t.host.host + QLatin1Char(':') + QString::number(t.host.port);
 
-    CURL* curl = curl_easy_init();
+    const LoadedCurl& lib = curlLibrary();
+    const CurlApi& api = lib.api;
+    CURL* curl = lib.ok ? api.easy_init() : nullptr;
     if (!curl) {
-        result.error = QStringLiteral("curl_easy_init failed");
+        result.error = lib.ok ? QStringLiteral("curl_easy_init failed") : lib.error;
         if (m_log)
             m_log->write(hostText, QStringLiteral("connect"), result.error);
         return result;
@@ -229,56 +282,56 @@ FtpResult CurlFtpClient::run(Transfer& t)
     const QByteArray password = t.password.toUtf8();
     char errorText[CURL_ERROR_SIZE] = {};
 
-    curl_easy_setopt(curl, CURLOPT_URL, fullUrl.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L); // binary
-    curl_easy_setopt(curl, CURLOPT_FTPPORT, nullptr); // passive
+    api.easy_setopt(curl, CURLOPT_URL, fullUrl.constData());
+    api.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    api.easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+    api.easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    api.easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+    api.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api.easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    api.easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    api.easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L); // binary
+    api.easy_setopt(curl, CURLOPT_FTPPORT, nullptr); // passive
     const long limit = t.host.limitSeconds;
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limit);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, limit);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limit);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+    api.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limit);
+    api.easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, limit);
+    api.easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api.easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limit);
+    api.easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api.easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
+    api.easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
     if (m_options.trace) {
-        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, trace);
-        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
+        api.easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+        api.easy_setopt(curl, CURLOPT_DEBUGFUNCTION, trace);
+        api.easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
     }
     curl_slist* after = nullptr;
     if (t.upload) {
-        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(curl, CURLOPT_READFUNCTION, sendMore);
-        curl_easy_setopt(curl, CURLOPT_READDATA, &t);
-        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(t.out.size()));
+        api.easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        api.easy_setopt(curl, CURLOPT_READFUNCTION, sendMore);
+        api.easy_setopt(curl, CURLOPT_READDATA, &t);
+        api.easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(t.out.size()));
         // Run in the target's folder after the upload: the rename into place.
-        after = curl_slist_append(after, ("RNFR " + tempName).toUtf8().constData());
-        after = curl_slist_append(after, ("RNTO " + baseOf(t.remotePath)).toUtf8().constData());
-        curl_easy_setopt(curl, CURLOPT_POSTQUOTE, after);
+        after = api.slist_append(after, ("RNFR " + tempName).toUtf8().constData());
+        after = api.slist_append(after, ("RNTO " + baseOf(t.remotePath)).toUtf8().constData());
+        api.easy_setopt(curl, CURLOPT_POSTQUOTE, after);
     } else {
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+        api.easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
+        api.easy_setopt(curl, CURLOPT_WRITEDATA, &t);
     }
 
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = api.easy_perform(curl);
     curl_off_t pretransfer = 0;
-    curl_easy_getinfo(curl, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    api.easy_getinfo(curl, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
     curl_off_t announced = -1;
-    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    api.easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
 
     // Reached and logged in: the transfer step began, or failed at the file.
     result.connected = code == CURLE_OK || pretransfer > 0 || code == CURLE_REMOTE_FILE_NOT_FOUND
         || code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_QUOTE_ERROR || code == CURLE_PARTIAL_FILE
         || code == CURLE_UPLOAD_FAILED;
     if (code != CURLE_OK) {
-        result.error = QString::fromUtf8(*errorText ? errorText : curl_easy_strerror(code));
+        result.error = QString::fromUtf8(*errorText ? errorText : api.easy_strerror(code));
         if (t.tooLarge)
             result.error = QStringLiteral("file larger than %1 bytes").arg(t.maxIn);
         if (t.abort && t.abort->load())
@@ -289,8 +342,8 @@ FtpResult CurlFtpClient::run(Transfer& t)
         result.ok = true;
         result.bytes = std::move(t.in);
     }
-    curl_slist_free_all(after);
-    curl_easy_cleanup(curl);
+    api.slist_free_all(after);
+    api.easy_cleanup(curl);
 
     if (m_log) {
         m_log->write(hostText, QStringLiteral("connect ") + t.user,

@@ -5,6 +5,7 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/ShutdownSignal.h"
+#include "platform/StartTrace.h"
 #include "startup/StartupSequence.h"
 
 #include <QApplication>
@@ -12,7 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    StartTrace::mark("main");
     QApplication app(argc, argv);
+    StartTrace::mark("application");
     QApplication::setApplicationName(QStringLiteral("Porlune"));
     QApplication::setQuitOnLastWindowClosed(false);
     Fonts::installSubstitutes();
@@ -27,6 +30,7 @@ int main(int argc, char* argv[])
     StartupSequence startup(programFolder, Services {msgBox, fileDialog, clock});
     if (startup.run() != StartupSequence::Outcome::ShowMain)
         return 1;
+    StartTrace::mark("start-up checks");
 
     // Log-off, shutdown or a terminate signal unload the window as its own end
     // item does, so the user is logged out of the boards.
@@ -48,11 +52,13 @@ int main(int argc, char* argv[])
     }
 
     frmMain mainWindow(startup.context());
+    StartTrace::mark("main window built");
     // Queued: an unload that happens during the load (before the event loop
     // runs) must still end the program once it runs.
     QObject::connect(&mainWindow, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&shutdown, &ShutdownSignal::requested, &mainWindow, &frmMain::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow, &frmMain::endBySystem);
     mainWindow.Form_Load();
+    StartTrace::mark("loaded");
     return app.exec();
 }

@@ -9,6 +9,8 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -422,6 +424,37 @@ private Q_SLOTS:
         QVERIFY(other.tryAcquire());
         first.release();
         QVERIFY(second.tryAcquire());
+    }
+
+    // Another build's lock through QLockFile and ours read each other: the
+    // same file, the same description of the holder, the same file lock.
+    void lockIsTheOneQLockFileKnows()
+    {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(InstanceLock::lockFileName());
+        {
+            InstanceLock ours(dir.path());
+            QVERIFY(ours.tryAcquire());
+            QLockFile theirs(path);
+            theirs.setStaleLockTime(0);
+            QVERIFY(!theirs.tryLock(0));
+            QCOMPARE(theirs.error(), QLockFile::LockFailedError);
+            qint64 pid = 0;
+            QString host, app;
+            QVERIFY(theirs.getLockInfo(&pid, &host, &app));
+            QCOMPARE(pid, QCoreApplication::applicationPid());
+            QCOMPARE(host, QSysInfo::machineHostName());
+            QCOMPARE(app, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+            QVERIFY(!theirs.removeStaleLockFile()); // the file lock is held
+        }
+        QVERIFY(!Fs::exists(path)); // given back when the copy ends
+
+        QLockFile theirs(path);
+        QVERIFY(theirs.tryLock(0));
+        InstanceLock ours(dir.path());
+        QVERIFY(!ours.tryAcquire());
+        theirs.unlock();
+        QVERIFY(ours.tryAcquire());
     }
 
     void lockOfACrashedCopyIsTakenOver()

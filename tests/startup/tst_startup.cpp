@@ -536,6 +536,28 @@ private Q_SLOTS:
         stop(pa);
         stop(pb);
     }
+
+    // The FTP transfers' libraries (libcurl and the TLS and directory
+    // libraries behind it) cost more time to load than the rest of the start:
+    // a started copy, its main window loaded, has not mapped them.
+    void aStartedCopyHasNotLoadedTheTransferLibraries()
+    {
+        QTemporaryDir a;
+        const QString exe = install(a.path());
+        QVERIFY(!exe.isEmpty());
+        QProcess p;
+        start(p, exe);
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Fs::isDir(QDir(a.path()).filePath(QStringLiteral("RCV"))), 15000);
+        QTest::qWait(1500); // the main window's load and the first timer ticks
+        QCOMPARE(p.state(), QProcess::Running);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6Widgets")); // the list is the program's
+        QVERIFY2(!mapped.contains("libcurl"), "libcurl is loaded at start");
+        stop(p);
+    }
 };
 
 PORLUNE_TEST_MAIN(TestSettingsFile, TestSharedRoutines, TestStartup, TestProgram)
