@@ -2,12 +2,16 @@
 
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
+#include "platform/SharedClaim.h"
 #include "platform/SharedFile.h"
 #include "platform/TextCodec.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -123,10 +127,24 @@ void HeartbeatWriter::removeFrom(const QString& boardPath)
     const QString name = Heartbeat::fileNameFor(m_user);
     if (name.isEmpty())
         return;
-    // Taken aside first: others watching see it whole or gone.
+    // Taken aside first: others watching see it whole or gone. A reader that
+    // has it open at that moment keeps an SMB rename from going through (the
+    // mount says busy, or EEXIST for a name that is free): tried again for a
+    // moment, so that a clean exit does not leave the user looking crashed.
+    const QString file = Paths::join(Heartbeat::folderFor(boardPath), name);
     QString aside;
-    if (SharedFile::moveAside(Paths::join(Heartbeat::folderFor(boardPath), name), &aside) == 0)
-        Fs::remove(aside);
+    QElapsedTimer t;
+    t.start();
+    int err;
+    while ((err = SharedFile::moveAside(file, &aside)) != 0 && t.elapsed() < 2000
+           && (err == EBUSY || err == EACCES || err == EAGAIN || err == EEXIST || err == EINTR))
+        QThread::msleep(20);
+    if (err == 0) {
+        SharedClaim::Options quick;
+        quick.busyRetryMs = 2000;
+        quick.pause = [](int ms) { QThread::msleep(ulong(ms)); };
+        SharedClaim::removeFile(aside, quick);
+    }
 }
 
 bool HeartbeatMonitor::look(const QString& boardPath, qint64 nowMs, const QDateTime& nowLocal, qint64 intervalMs)
