@@ -120,8 +120,9 @@ int main(int argc, char** argv)
             }
             sink += encoded.size();
         });
+        const QString lockedCopy = lockedPath; // clang: no capture of a structured binding
         const double unlockFloor = bestWallMs(runs, [&] {
-            const QByteArray bytes = Fs::readBytes(lockedPath);
+            const QByteArray bytes = Fs::readBytes(lockedCopy);
             const QString text = unscrambleLines(bytes);
             sink += Sjis::encode(text).size();
         });

@@ -81,8 +81,10 @@ int main(int argc, char** argv)
     QuietHost host;
     bool ok = true;
 
-    for (const auto& [label, path] : {std::pair {QStringLiteral("plain"), plainPath},
-                                      std::pair {QStringLiteral("locked"), lockedPath}}) {
+    for (const auto& [label, logPath] : {std::pair {QStringLiteral("plain"), plainPath},
+                                         std::pair {QStringLiteral("locked"), lockedPath}}) {
+        // A named copy: clang does not let lambdas capture a structured binding.
+        const QString path = logPath;
         if (argc > 3 && label != QString::fromLocal8Bit(argv[3]))
             continue;
         ctx.iniFile().store(32, path);

@@ -9,6 +9,8 @@
 # folder: where the file lives, e.g. a folder on the SMB rig's mount
 # ($PORLUNE_SHARE_DIR); default a local temporary folder.
 #   bash tools/crash-run.sh smoke   three rounds of each crash driver writer
+# PORLUNE_CRASHDRV names the driver (default build/bin/porlune-crashdrv; CTest
+# passes the one of the build it runs in, e.g. the sanitized one).
 # Prints one "RESULT writer=… rounds=… killed=… killed_mid_write=… failed=…"
 # line; exit 0 when every round passed.
 set -u
@@ -16,7 +18,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 writer=${1:?writer}
 rounds=${2:-50}
 parent=${3:-}
-[ -x "$here/build/bin/porlune-crashdrv" ] || bash "$here/tools/build.sh" >/dev/null
+drv=${PORLUNE_CRASHDRV:-$here/build/bin/porlune-crashdrv}
+[ -n "${PORLUNE_CRASHDRV:-}" ] || [ -x "$drv" ] || bash "$here/tools/build.sh" >/dev/null
 work=$(mktemp -d)
 if [ -n "$parent" ]; then dir=$(mktemp -d "$parent/crash-$writer.XXXXXX"); else dir=$work/files; fi
 trap 'rm -rf "$work" "$dir"' EXIT
@@ -46,7 +49,6 @@ logrewrite)
     exit $rc ;;
 esac
 
-drv=$here/build/bin/porlune-crashdrv
 acks=$work/acks
 count=100000 # writes per start: more than a round lets through
 "$drv" setup "$writer" "$dir" >/dev/null || { echo "setup failed"; exit 1; }

@@ -11,16 +11,23 @@
 # PORLUNE_SKIP_SHARE=1 runs without the rig (share cases are then skipped).
 #
 # The fuzz targets' kept inputs and seeds run in the normal suite (label fuzz).
-# With PORLUNE_ASAN=1 and no arguments the whole suite then runs again built
-# with AddressSanitizer and UndefinedBehaviorSanitizer (tools/sanitize.sh, the
-# clang build in build-fuzz/); with PORLUNE_FUZZ_SECONDS=N every fuzz target
-# then runs for N seconds (tools/fuzz.sh). Both are off by default: neither has
-# yet been run to its end on a fresh machine within the time CI allows.
+# Without arguments the test command then also runs:
+#  - the sanitized suite: the whole suite again, built with clang,
+#    AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz/
+#    (tools/sanitize.sh), on the same SMB rig;
+#  - the short fuzzing: every fuzz target for PORLUNE_FUZZ_SECONDS seconds
+#    (default 5) in that same build (tools/fuzz.sh).
+# Any failure of the three fails the command. Locally PORLUNE_SKIP_SANITIZE=1
+# and PORLUNE_SKIP_FUZZ=1 leave a part out; in CI (CI=true) nothing is left out.
+# Each part's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 bash tools/install-deps.sh
+times=()
+start=$SECONDS
 bash tools/build.sh
+times+=("normal build $((SECONDS - start)) s")
 
 export QT_QPA_PLATFORM=offscreen
 if [ "${PORLUNE_SKIP_SHARE:-0}" != 1 ]; then
@@ -32,15 +39,32 @@ if [ "${PORLUNE_SKIP_SHARE:-0}" != 1 ]; then
         echo "test.sh: the SMB test rig did not start; tests that need the share will fail" >&2
     fi
 fi
+skip() { # part: whether the caller asked to leave it out (never in CI)
+    local knob="PORLUNE_SKIP_$1"
+    [ "${CI:-}" != true ] && [ "${!knob:-0}" = 1 ]
+}
 status=0
+start=$SECONDS
 (cd build && ctest --output-on-failure --timeout 1200 "$@") || status=1
+times+=("normal suite $((SECONDS - start)) s")
 if [ $# -eq 0 ]; then
-    if [ "${PORLUNE_ASAN:-0}" = 1 ]; then
-        bash tools/sanitize.sh || status=1
+    if ! skip SANITIZE; then
+        start=$SECONDS
+        if PORLUNE_SANITIZE_BUILD_ONLY=1 bash tools/sanitize.sh; then
+            times+=("sanitized build $((SECONDS - start)) s")
+            start=$SECONDS
+            bash tools/sanitize.sh || status=1
+            times+=("sanitized suite $((SECONDS - start)) s")
+        else
+            status=1
+        fi
     fi
-    fuzz_seconds="${PORLUNE_FUZZ_SECONDS:-0}"
-    if [ "$fuzz_seconds" != 0 ]; then
-        bash tools/fuzz.sh "$fuzz_seconds" || status=1
+    if ! skip FUZZ; then
+        start=$SECONDS
+        bash tools/fuzz.sh "${PORLUNE_FUZZ_SECONDS:-5}" || status=1
+        times+=("fuzzing $((SECONDS - start)) s")
     fi
 fi
+printf 'test.sh: %s\n' "${times[@]}"
+[ $status = 0 ] && echo "test.sh: all passed" || echo "test.sh: FAILED (see above)"
 exit $status
