@@ -466,6 +466,19 @@ int boardIndexOf(const BoardState& st, const QString& path)
     return -1;
 }
 
+// Drops the oldest count changes kept for the board at path.
+void dropKept(BoardState& st, const QString& path, qsizetype count)
+{
+    for (qsizetype i = 0; i < st.pendingChanges.size() && count > 0;) {
+        if (st.pendingChanges[i].path == path) {
+            st.pendingChanges.removeAt(i);
+            --count;
+        } else {
+            ++i;
+        }
+    }
+}
+
 // The kept changes of one board, in one cycle.
 CycleResult flushPendingOf(AppContext& ctx, const QString& path)
 {
@@ -488,15 +501,7 @@ CycleResult flushPendingOf(AppContext& ctx, const QString& path)
         return r;
     // Written, or never to be written: the ones this cycle took leave the queue
     // (more may have been kept meanwhile).
-    qsizetype taken = changes.size();
-    for (qsizetype i = 0; i < st.pendingChanges.size() && taken > 0;) {
-        if (st.pendingChanges[i].path == path) {
-            st.pendingChanges.removeAt(i);
-            --taken;
-        } else {
-            ++i;
-        }
-    }
+    dropKept(st, path, changes.size());
     if (r != CycleResult::Written)
         qWarning("changes kept for %s while its share was away were not written", qPrintable(path));
     return r;
@@ -516,23 +521,13 @@ CycleResult runUpdateCycle(AppContext& ctx, int boardIndex, const QString& path,
 CycleResult updateOrKeep(AppContext& ctx, int boardIndex, const QString& path, const RowChange& change)
 {
     BoardState& st = ctx.board();
+    const qsizetype mine = std::count_if(st.pendingChanges.cbegin(), st.pendingChanges.cend(),
+                                         [&](const BoardState::PendingChange& p) { return p.path == path; });
     auto keep = [&] {
-        qsizetype mine = 0;
-        for (const BoardState::PendingChange& p : std::as_const(st.pendingChanges))
-            mine += p.path == path;
-        for (qsizetype i = 0; mine >= kMaxPendingPerBoard && i < st.pendingChanges.size();) {
-            if (st.pendingChanges[i].path == path) {
-                st.pendingChanges.removeAt(i);
-                --mine;
-            } else {
-                ++i;
-            }
-        }
+        dropKept(st, path, mine - kMaxPendingPerBoard + 1);
         st.pendingChanges.append({path, change});
     };
-    const bool queued = std::any_of(st.pendingChanges.cbegin(), st.pendingChanges.cend(),
-                                    [&](const BoardState::PendingChange& p) { return p.path == path; });
-    if (queued) {
+    if (mine > 0) {
         // Behind the ones kept before, so that the latest change wins.
         keep();
         return flushPendingOf(ctx, path);
