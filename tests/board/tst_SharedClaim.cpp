@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/SharedClaim.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -505,11 +506,33 @@ void TestSharedClaim::leftoversSweptByTheSharesClock()
     const QString written = where.file(QStringLiteral("w.iki"));
     QCOMPARE(Fs::writeBytes(written, "board\r\n"), 0);
     const qint64 shareNow = Fs::stamp(written).mtimeNs;
-    const auto age = [&](const QString& name, int seconds) {
-        const qint64 ns = shareNow - qint64(seconds) * 1000000000;
-        const struct timespec ts[2] = {{time_t(ns / 1000000000), long(ns % 1000000000)},
-                                       {time_t(ns / 1000000000), long(ns % 1000000000)}};
-        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(where.file(name)).constData(), ts, 0), 0);
+    // Aged only once everything is made: on the SMB mount a file's close
+    // reaches the server after close() returns and stamps the file anew,
+    // which would undo an age set in between.
+    QList<std::pair<QString, int>> ages;
+    const auto age = [&](const QString& name, int seconds) { ages.append({name, seconds}); };
+    const auto applyAges = [&] {
+        const auto wanted = [&](int seconds) { return shareNow - qint64(seconds) * 1000000000; };
+        const auto set = [&](const QString& name, qint64 ns) {
+            const struct timespec ts[2] = {{time_t(ns / 1000000000), long(ns % 1000000000)},
+                                           {time_t(ns / 1000000000), long(ns % 1000000000)}};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(where.file(name)).constData(), ts, 0), 0);
+        };
+        for (const auto& [name, seconds] : ages)
+            set(name, wanted(seconds));
+        // Until two looks in a row find every age in place.
+        QDeadlineTimer deadline(10000);
+        for (int steady = 0; steady < 2;) {
+            QTest::qWait(100);
+            ++steady;
+            for (const auto& [name, seconds] : ages) {
+                if (Fs::stamp(where.file(name)).mtimeNs / 1000000000 != wanted(seconds) / 1000000000) {
+                    set(name, wanted(seconds));
+                    steady = 0;
+                }
+            }
+            QVERIFY2(!deadline.hasExpired(), "the ages set do not stay");
+        }
     };
     const QByteArray dead = otherMachine(QStringLiteral("dead"));
     const auto claimFolder = [&](const QString& name, int seconds) {
@@ -542,6 +565,9 @@ void TestSharedClaim::leftoversSweptByTheSharesClock()
     file(QStringLiteral("notes.lck"), hour, "not a claim");
     SharedClaim live(SharedClaim::lockPathFor(where.file(QStringLiteral("z.iki"))), quick(8000, 1000));
     QCOMPARE(live.acquire(), 0);
+    applyAges();
+    if (QTest::currentTestFailed())
+        return;
 
     const int removed = SharedClaim::sweepLeftovers(written);
     QStringList left = QDir(where.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -558,7 +584,11 @@ void TestSharedClaim::leftoversSweptByTheSharesClock()
     QVERIFY(live.stillOurs());
     QCOMPARE(live.release(), 0);
     // Once per folder in ten minutes: the next write does not list it again.
+    ages.clear();
     file(QStringLiteral("~plw1_5_d.tmp"), hour);
+    applyAges();
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(SharedClaim::sweepLeftovers(written), 0);
     QVERIFY(Fs::exists(where.file(QStringLiteral("~plw1_5_d.tmp"))));
 }
