@@ -94,7 +94,6 @@ FileErrorKind kindOf(int err)
 // caller holds that claim itself, so a claim file proves nothing.
 BoardFile::RawRead readShared(const QString& path, const SharedClaim::Options& waits, bool ownClaim)
 {
-    const QString lock = SharedClaim::lockPathFor(path);
     QElapsedTimer claimed;
     int brief = 0;
     while (true) {
@@ -106,7 +105,8 @@ BoardFile::RawRead readShared(const QString& path, const SharedClaim::Options& w
             pauseFor(waits, kBriefMissingMs);
             continue;
         }
-        if (ownClaim || !Fs::exists(lock))
+        // Looked up only now: on a network mount every look is a round trip.
+        if (ownClaim || !Fs::exists(SharedClaim::lockPathFor(path)))
             return r;
         if (!claimed.isValid())
             claimed.start();
