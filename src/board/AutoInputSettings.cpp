@@ -1,5 +1,7 @@
 #include "board/AutoInputSettings.h"
 
+#include "common/TypedNumber.h"
+
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 
@@ -22,16 +24,7 @@ AutoInputSettings AutoInputSettings::load(const Settings& s)
 
 std::optional<int> AutoInputSettings::parseMinutes(const QString& text)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 3)
-        return std::nullopt;
-    for (QChar c : t)
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    const int n = t.toInt();
-    if (n > MaxMinutes)
-        return std::nullopt;
-    return n;
+    return parseTypedNumber(text, MaxMinutes);
 }
 
 bool AutoInputSettings::save(IniFile& ini) const

@@ -1,5 +1,7 @@
 #include "dialogs/GeneralSettings.h"
 
+#include "common/TypedNumber.h"
+
 #include "startup/IniFile.h"
 #include "startup/Settings.h"
 
@@ -21,23 +23,7 @@ GeneralSettings GeneralSettings::load(const Settings& s)
 
 std::optional<int> GeneralSettings::parseInterval(const QString& typed, int max)
 {
-    const QString t = typed.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    qint64 n = 0;
-    for (QChar c : t) {
-        int digit = -1;
-        if (c >= u'0' && c <= u'9')
-            digit = c.unicode() - u'0';
-        else if (c >= u'\uFF10' && c <= u'\uFF19') // as an IME types them
-            digit = c.unicode() - 0xFF10;
-        if (digit < 0)
-            return std::nullopt;
-        n = n * 10 + digit;
-        if (n > max) // also keeps a long run of digits from overflowing
-            return std::nullopt;
-    }
-    return int(n);
+    return parseTypedNumber(typed, max);
 }
 
 bool GeneralSettings::save(IniFile& ini) const

@@ -1,5 +1,6 @@
 #include "messaging/ComposeSend.h"
 
+#include "common/TypedNumber.h"
 #include "messaging/MailId.h"
 #include "messaging/MessageFile.h"
 #include "messaging/MessageSender.h"
@@ -25,13 +26,10 @@ QString withCrLf(const QString& text)
 
 bool numberIn(const QString& text, int low, int high, int* value)
 {
-    if (text.isEmpty() || text.size() > 4)
-        return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    *value = text.toInt();
-    return *value >= low && *value <= high;
+    const std::optional<int> n = parseTypedNumber(text, 9999);
+    if (n)
+        *value = *n;
+    return n && *n >= low && *n <= high;
 }
 
 } // namespace

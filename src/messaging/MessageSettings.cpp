@@ -1,5 +1,7 @@
 #include "messaging/MessageSettings.h"
 
+#include "common/TypedNumber.h"
+
 #include "startup/AppContext.h"
 
 namespace MessageSettings {
@@ -26,14 +28,10 @@ Values load(const AppContext& ctx)
 
 bool parseInterval(const QString& text, int* seconds)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 4)
-        return false;
-    for (QChar c : t)
-        if (c < u'0' || c > u'9')
-            return false;
-    *seconds = t.toInt();
-    return true;
+    const std::optional<int> n = parseTypedNumber(text, 9999);
+    if (n)
+        *seconds = *n;
+    return n.has_value();
 }
 
 QString intervalErrorText()

@@ -444,7 +444,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << "" << -1;
         QTest::newRow("negative") << "-1" << -1;
         QTest::newRow("fraction") << "2.5" << -1;
-        QTest::newRow("wide digits") << "５" << -1;
+        QTest::newRow("wide digits") << "５" << 5;
+        QTest::newRow("wide digits, blanks around") << "　１２０ " << 120;
     }
 
     void minutes()

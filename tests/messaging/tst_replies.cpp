@@ -498,6 +498,7 @@ private Q_SLOTS:
         QTest::newRow("blanks around") << QStringLiteral(" 15 ") << 15;
         QTest::newRow("9999") << QStringLiteral("9999") << 9999;
         QTest::newRow("10000") << QStringLiteral("10000") << -1;
+        QTest::newRow("wide digits, as an input method types them") << QStringLiteral("１２０") << 120;
         QTest::newRow("-1") << QStringLiteral("-1") << -1;
         QTest::newRow("abc") << QStringLiteral("abc") << -1;
         QTest::newRow("empty") << QString() << -1;
