@@ -366,7 +366,11 @@ CycleResult runCycle(AppContext& ctx, int boardIndex, const QString& boardPath, 
         && !SharedClaim::hasLeftAside(path))
         return CycleResult::Missing;
 
-    SharedClaim claim(lock, st.waits);
+    // Taken at every refresh and mostly held for a moment: described only
+    // when the cycle is slow.
+    SharedClaim::Options waits = st.waits;
+    waits.describeWhenSlow = true;
+    SharedClaim claim(lock, waits);
     if (const int err = claim.acquire()) {
         if (!Fs::exists(path))
             return CycleResult::Missing;

@@ -133,7 +133,8 @@ int retryBusy(const SharedClaim::Options& options, Op op)
 // the plain file of an older build). A reader that still has the description
 // open keeps both for a moment. knownFolder: a claim folder of this copy,
 // not looked at first.
-void removeTree(const QString& path, const SharedClaim::Options& options, bool knownFolder = false)
+void removeTree(const QString& path, const SharedClaim::Options& options, bool knownFolder = false,
+                bool described = true)
 {
     const QByteArray p = native(path);
     if (!knownFolder) {
@@ -145,7 +146,8 @@ void removeTree(const QString& path, const SharedClaim::Options& options, bool k
             return;
         }
     }
-    SharedClaim::removeFile(SharedClaim::descriptionPathFor(path), options);
+    if (described)
+        SharedClaim::removeFile(SharedClaim::descriptionPathFor(path), options);
     retryBusy(options, [&] {
         if (::rmdir(p.constData()) == 0 || errno == ENOENT)
             return 0;
@@ -375,13 +377,28 @@ int SharedClaim::tryCreate(const QString& path, const QByteArray& description) c
 {
     if (const int err = SharedFile::createFolderExclusive(path))
         return err;
-    // The folder is ours; until its description is written, waiters know it
-    // only by its stamp.
-    const QByteArray desc = native(descriptionPathFor(path));
+    return describe(path, description);
+}
+
+namespace {
+
+int writeDescription(const QString& lockPath, const QByteArray& description)
+{
+    const QByteArray desc = native(SharedClaim::descriptionPathFor(lockPath));
     const int fd = ::open(desc.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     int err = fd < 0 ? errno : writeAll(fd, description);
     if (fd >= 0 && ::close(fd) != 0 && err == 0)
         err = errno;
+    return err;
+}
+
+} // namespace
+
+int SharedClaim::describe(const QString& path, const QByteArray& description) const
+{
+    // The folder is ours; until its description is written, waiters know it
+    // only by its stamp.
+    const int err = writeDescription(path, description);
     if (err == 0)
         return 0;
     if (err == ENOENT || err == ENOTDIR)
@@ -391,6 +408,37 @@ int SharedClaim::tryCreate(const QString& path, const QByteArray& description) c
     if (mine.kind == Sight::Folder && (!mine.described || mine.content.isEmpty() || description.startsWith(mine.content)))
         takeAwayIfStill(path, mine, m_options);
     return err;
+}
+
+int SharedClaim::tryCreateUndescribed()
+{
+    if (const int err = SharedFile::createFolderExclusive(m_lockPath))
+        return err;
+    // The answer to the mkdir carries the new folder's attributes: no request.
+    struct stat st;
+    if (::stat(native(m_lockPath).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        m_described = false;
+        m_folderMtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        m_folderInode = st.st_ino;
+        return 0;
+    }
+    return describe(m_lockPath, description());
+}
+
+const QByteArray& SharedClaim::description() const
+{
+    if (m_description.isEmpty())
+        m_description = describeSelf(m_token);
+    return m_description;
+}
+
+bool SharedClaim::isOurs(const Sight& s) const
+{
+    if (s.kind != Sight::Folder || !s.readable)
+        return false;
+    if (s.described)
+        return parse(s.content).token == m_token;
+    return !m_described && s.mtimeNs == m_folderMtimeNs && s.inode == m_folderInode;
 }
 
 int SharedClaim::takeAwayIfStill(const QString& lockPath, const Sight& judged, const Options& options)
@@ -426,7 +474,7 @@ bool SharedClaim::removeIfStill(const QString& lockPath, const Sight& judged, co
 bool SharedClaim::breakStale(const Sight& judged, Observation& breakerObserved)
 {
     const QString breaker = m_lockPath + QStringLiteral(".brk");
-    const int err = tryCreate(breaker, m_description);
+    const int err = tryCreate(breaker, description());
     if (err == EEXIST) {
         // Another waiter is breaking it; its breaker claim may itself be left behind.
         Sight seen;
@@ -439,7 +487,7 @@ bool SharedClaim::breakStale(const Sight& judged, Observation& breakerObserved)
     // Under the breaker claim: remove the claim only if it is still the one judged stale.
     const bool broken = takeAwayIfStill(m_lockPath, judged, m_options) == 0;
     const Sight mine = inspect(breaker);
-    if (mine.kind == Sight::Folder && mine.content == m_description)
+    if (mine.kind == Sight::Folder && mine.content == description())
         takeAwayIfStill(breaker, mine, m_options);
     return broken;
 }
@@ -450,13 +498,14 @@ int SharedClaim::acquire()
         return 0;
     m_token = QString::number(QRandomGenerator::system()->generate64(), 16)
         + QString::number(QRandomGenerator::system()->generate64(), 16);
-    m_description = describeSelf(m_token);
+    m_description.clear(); // written when first needed (not at all for a brief undescribed claim)
     QElapsedTimer total;
     total.start();
     Observation observed, breakerObserved;
     int step = 5;
     while (true) {
-        const int err = tryCreate(m_lockPath, m_description);
+        m_described = true;
+        const int err = m_options.describeWhenSlow ? tryCreateUndescribed() : tryCreate(m_lockPath, description());
         if (err == 0) {
             m_held = true;
             m_sinceRefresh.start();
@@ -515,7 +564,17 @@ void SharedClaim::refresh()
 {
     if (!m_held || m_sinceRefresh.elapsed() < m_options.refreshEveryMs)
         return;
-    ::utimensat(AT_FDCWD, native(descriptionPathFor(m_lockPath)).constData(), nullptr, 0);
+    if (!m_described) {
+        // Held longer than a moment: described now, while no waiter can have
+        // judged it stale (later only when it is still the folder we made).
+        if (m_sinceRefresh.elapsed() < m_options.staleAfterMs || isOurs(inspect(m_lockPath))) {
+            // A failure leaves it as it was: undescribed, still ours.
+            if (writeDescription(m_lockPath, description()) == 0)
+                m_described = true;
+        }
+    } else {
+        ::utimensat(AT_FDCWD, native(descriptionPathFor(m_lockPath)).constData(), nullptr, 0);
+    }
     m_sinceRefresh.start();
 }
 
@@ -528,7 +587,7 @@ bool SharedClaim::stillOurs() const
         if (s.kind == Sight::Nothing)
             return false;
         if (s.readable)
-            return s.described && parse(s.content).token == m_token;
+            return isOurs(s);
         pause(10); // busy for a moment
     }
     return false;
@@ -547,7 +606,7 @@ int SharedClaim::release()
         // client's next claim would fail), then removed.
         QString aside;
         if (retryBusy(m_options, [&] { return SharedFile::moveAside(m_lockPath, &aside); }) == 0) {
-            removeTree(aside, m_options, true);
+            removeTree(aside, m_options, true, m_described);
             return 0;
         }
         // Could not be moved: the careful way.
@@ -560,7 +619,7 @@ int SharedClaim::release()
             pause(10); // busy for a moment
             continue;
         }
-        if (!s.described || parse(s.content).token != m_token)
+        if (!isOurs(s))
             return 0; // broken as stale and taken by another copy: not ours to remove
         const int err = takeAwayIfStill(m_lockPath, s, m_options);
         if (err != ESTALE)

@@ -27,6 +27,15 @@
 // removes it only when it is still the one judged stale, so that two breakers
 // can never both remove a claim and then both believe they hold a new one.
 //
+// A claim taken again and again for a moment (a board at every refresh) may
+// leave its folder undescribed while it is held briefly (describeWhenSlow):
+// waiters judge it by the folder's stamp, as one being made, and its holder
+// knows it by the folder's identity (inode and stamp, seen right after the
+// mkdir). It is described at its first refresh, a second after it was taken,
+// long before any waiter can judge it stale. This saves two of its five
+// requests; a copy killed while holding such a claim keeps the others
+// waiting its stale age, even on its own machine.
+//
 // A plain file of that name (the claim of an older build) is a claim too: it
 // carries the same description and is judged and broken by the same rules.
 //
@@ -51,6 +60,7 @@ public:
         int refreshEveryMs = 1000;
         int busyRetryMs = 5000;   // bound on retrying EBUSY unlinks and renames
         Pause pause;              // empty = waitLettingEventsRun
+        bool describeWhenSlow = false; // see above
     };
 
     // The conventional claim of a shared file: path + ".lck".
@@ -179,6 +189,14 @@ private:
     Look look(const QString& path, Observation& observed, Sight* sight) const;
     // Creates the claim folder with our description. 0, EEXIST, or the system error.
     int tryCreate(const QString& path, const QByteArray& description) const;
+    // Writes the description into a claim folder just made. 0 or the system error.
+    int describe(const QString& path, const QByteArray& description) const;
+    // Creates the claim folder without a description (describeWhenSlow).
+    int tryCreateUndescribed();
+    // Our description, made at its first use.
+    const QByteArray& description() const;
+    // True when s is our claim: by its token, or, undescribed, by the folder's identity.
+    bool isOurs(const Sight& s) const;
     // Moves the claim at lockPath aside and removes it while it is still judged.
     // 0 when it is gone, ESTALE when it is another claim by now (left or put
     // back where it was), or the error of the move.
@@ -190,8 +208,12 @@ private:
     QString m_lockPath;
     Options m_options;
     QString m_token;
-    QByteArray m_description;
+    mutable QByteArray m_description; // see description()
     bool m_held = false;
+    bool m_described = true;
+    // Our claim folder as seen right after the mkdir, while it is undescribed.
+    qint64 m_folderMtimeNs = 0;
+    quint64 m_folderInode = 0;
     // Since the claim was made or last touched. It counts the time the machine
     // slept too (a monotonic clock stops then), because waiters elsewhere go on
     // counting: a holder woken from sleep must not think its claim fresh.

@@ -130,6 +130,90 @@ void TestSharedClaim::exclusive()
     QCOMPARE(leftovers(dir.path(), {}), QStringList());
 }
 
+void TestSharedClaim::briefClaimUndescribed_data()
+{
+    SHARED_PLACES_TWO_MOUNTS_DATA();
+}
+
+// A claim held for a moment goes without a description: the folder alone
+// excludes others (through the second client too), its holder knows it by
+// the folder's identity even after the mount's cached attributes expired,
+// and one held longer is described at its first refresh.
+void TestSharedClaim::briefClaimUndescribed()
+{
+    QFETCH(SharedPlace::Kind, place);
+    SHARED_PLACE(dir, place);
+    const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("u.iki")));
+    const QString lock2 = SharedClaim::lockPathFor(dir.file2(QStringLiteral("u.iki")));
+    SharedClaim::Options lazy = quick(8000, 300);
+    lazy.describeWhenSlow = true;
+    lazy.refreshEveryMs = 1500;
+    SharedClaim brief(lock, lazy);
+    QCOMPARE(brief.acquire(), 0);
+    QVERIFY(Fs::isDir(lock));
+    QVERIFY(!Fs::exists(SharedClaim::descriptionPathFor(lock)));
+    SharedClaim other(lock2, quick(8000, 300));
+    QCOMPARE(other.acquire(), ETIMEDOUT);
+    QTest::qSleep(1600);
+    QVERIFY(brief.stillOurs());
+    QCOMPARE(SharedClaim::inspect(lock).described, false);
+    brief.refresh();
+    const SharedClaim::Holder holder = SharedClaim::parse(Fs::readBytes(SharedClaim::descriptionPathFor(lock)));
+    QVERIFY(holder.valid);
+    QCOMPARE(holder.pid, QCoreApplication::applicationPid());
+    QVERIFY(brief.stillOurs());
+    QCOMPARE(brief.release(), 0);
+    QVERIFY(!Fs::exists(lock));
+
+    // Taken and let go at once, as a board refresh does: nothing stays.
+    SharedClaim again(lock2, lazy);
+    QCOMPARE(again.acquire(), 0);
+    QVERIFY(again.stillOurs());
+    QCOMPARE(again.release(), 0);
+    QCOMPARE(leftovers(dir.path(), {}), QStringList());
+}
+
+void TestSharedClaim::undescribedClaimTakenOverWhenStale_data()
+{
+    QTest::addColumn<SharedPlace::Kind>("place");
+    QTest::addColumn<bool>("waiterDescribes");
+    for (const auto& [place, name] : {std::pair {SharedPlace::Local, "local"}, std::pair {SharedPlace::Share, "share"}}) {
+        QTest::addRow("%s, by a waiter that describes its claim", name) << place << true;
+        QTest::addRow("%s, by a waiter that leaves its claim undescribed", name) << place << false;
+    }
+}
+
+// A holder stopped while its claim is undescribed loses it after the stale
+// age, as a copy that died while making one would; afterwards it must know
+// the claim is not its own, even when the new one is undescribed too, and
+// its release must leave the new holder's claim alone.
+void TestSharedClaim::undescribedClaimTakenOverWhenStale()
+{
+    QFETCH(SharedPlace::Kind, place);
+    QFETCH(bool, waiterDescribes);
+    SHARED_PLACE(dir, place);
+    const QString lock = SharedClaim::lockPathFor(dir.file(QStringLiteral("t.iki")));
+    SharedClaim::Options lazy = quick(400, 5000);
+    lazy.describeWhenSlow = true;
+    lazy.refreshEveryMs = 60000; // stopped: never refreshed
+    SharedClaim stopped(lock, lazy);
+    QCOMPARE(stopped.acquire(), 0);
+    SharedClaim::Options waiterOptions = quick(400, 5000);
+    waiterOptions.describeWhenSlow = !waiterDescribes;
+    SharedClaim waiter(lock, waiterOptions);
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(waiter.acquire(), 0);
+    QVERIFY2(t.elapsed() >= 400, qPrintable(QStringLiteral("taken after %1 ms").arg(t.elapsed())));
+    QVERIFY(waiter.stillOurs());
+    QVERIFY(!stopped.stillOurs());
+    QCOMPARE(stopped.release(), 0);
+    QVERIFY(Fs::isDir(lock));
+    QVERIFY(waiter.stillOurs());
+    QCOMPARE(waiter.release(), 0);
+    QVERIFY(!Fs::exists(lock));
+}
+
 void TestSharedClaim::leftBehindClaimIsTaken_data()
 {
     QTest::addColumn<Form>("form");

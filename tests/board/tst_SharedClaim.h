@@ -9,6 +9,10 @@ class TestSharedClaim : public QObject
 private Q_SLOTS:
     void exclusive_data();
     void exclusive();
+    void briefClaimUndescribed_data();
+    void briefClaimUndescribed();
+    void undescribedClaimTakenOverWhenStale_data();
+    void undescribedClaimTakenOverWhenStale();
     void leftBehindClaimIsTaken_data();
     void leftBehindClaimIsTaken();
     void liveClaimOfAnotherMachineIsKept_data();
