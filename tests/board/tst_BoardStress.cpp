@@ -182,7 +182,12 @@ void TestBoardStress::concurrentCopies()
 
 void TestBoardStress::claimIsExclusive_data()
 {
-    SHARED_PLACES_TWO_MOUNTS_DATA();
+    QTest::addColumn<SharedPlace::Kind>("place");
+    QTest::addColumn<bool>("brief"); // half the claimers leave brief claims undescribed
+    QTest::newRow("local") << SharedPlace::Local << false;
+    QTest::newRow("share") << SharedPlace::Share << false;
+    QTest::newRow("two mounts") << SharedPlace::TwoMounts << false;
+    QTest::newRow("two mounts, brief claims undescribed") << SharedPlace::TwoMounts << true;
 }
 
 // Claimers take one claim in turn, half of them through each client; every few
@@ -192,6 +197,7 @@ void TestBoardStress::claimIsExclusive_data()
 void TestBoardStress::claimIsExclusive()
 {
     QFETCH(SharedPlace::Kind, place);
+    QFETCH(bool, brief);
     SHARED_PLACE(dir, place);
     const int claimers = 4;
     const int rounds = envInt("PORLUNE_STRESS_CLAIM_ROUNDS", 40);
@@ -205,9 +211,13 @@ void TestBoardStress::claimIsExclusive()
     wall.start();
     std::vector<std::unique_ptr<QProcess>> procs;
     for (int k = 0; k < claimers; ++k) {
-        procs.push_back(startDriver({QStringLiteral("claim"), QStringLiteral("--lock"), locks[k % 2], QStringLiteral("--marker"),
-                                     marker, QStringLiteral("--rounds"), QString::number(rounds), QStringLiteral("--stale-ms"),
-                                     QString::number(staleMs), QStringLiteral("--abandon-every"), QString::number(abandonEvery)}));
+        QStringList args {QStringLiteral("claim"), QStringLiteral("--lock"), locks[k % 2], QStringLiteral("--marker"),
+                          marker, QStringLiteral("--rounds"), QString::number(rounds), QStringLiteral("--stale-ms"),
+                          QString::number(staleMs), QStringLiteral("--abandon-every"), QString::number(abandonEvery)};
+        // One of each pair through each client.
+        if (brief && k / 2 == 0)
+            args << QStringLiteral("--describe-when-slow");
+        procs.push_back(startDriver(args));
         QVERIFY(procs.back()->waitForStarted());
     }
     int overlaps = 0, failed = 0, notOurs = 0, abandoned = 0;

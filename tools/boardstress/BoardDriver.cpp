@@ -270,10 +270,12 @@ int runHold(const QString& board)
         QThread::sleep(60); // until killed: a copy that crashed while holding the claim
 }
 
-int runClaim(const QString& lock, const QString& marker, int rounds, int holdMs, int staleMs, int abandonEvery)
+int runClaim(const QString& lock, const QString& marker, int rounds, int holdMs, int staleMs, int abandonEvery,
+             bool describeWhenSlow)
 {
     SharedClaim::Options options;
     options.staleAfterMs = staleMs;
+    options.describeWhenSlow = describeWhenSlow;
     const QByteArray markerPath = QFile::encodeName(marker);
     int failed = 0, overlaps = 0, notOurs = 0, abandoned = 0, markerErrors = 0;
     qint64 slowest = 0;
@@ -353,6 +355,7 @@ int main(int argc, char** argv)
         {QStringLiteral("hold-ms"), QStringLiteral("Time each claim is held (claim)."), QStringLiteral("ms"), QStringLiteral("5")},
         {QStringLiteral("stale-ms"), QStringLiteral("Age of a left-behind claim (claim)."), QStringLiteral("ms"), QStringLiteral("8000")},
         {QStringLiteral("abandon-every"), QStringLiteral("Leave every k-th claim behind (claim)."), QStringLiteral("k"), QStringLiteral("0")},
+        {QStringLiteral("describe-when-slow"), QStringLiteral("Leave brief claims undescribed, as the board cycle does (claim).")},
     });
     p.process(app);
     const QStringList pos = p.positionalArguments();
@@ -365,7 +368,8 @@ int main(int argc, char** argv)
             return 2;
         }
         return runClaim(lock, marker, p.value(QStringLiteral("rounds")).toInt(), p.value(QStringLiteral("hold-ms")).toInt(),
-                        p.value(QStringLiteral("stale-ms")).toInt(), p.value(QStringLiteral("abandon-every")).toInt());
+                        p.value(QStringLiteral("stale-ms")).toInt(), p.value(QStringLiteral("abandon-every")).toInt(),
+                        p.isSet(QStringLiteral("describe-when-slow")));
     }
     if (board.isEmpty() || mode.isEmpty()) {
         std::fprintf(stderr, "mode and --board are required\n");
