@@ -1,6 +1,7 @@
 #include "board/frmMain.h"
 
 #include "board/BoardAccess.h"
+#include "board/GridHeader.h"
 #include "board/WhereaboutsBoxes.h"
 #include "messaging/MessageNotice.h"
 #include "board/WhereaboutsLists.h"
@@ -242,6 +243,7 @@ void frmMain::buildControls()
 
     DataGrid1 = new QTableWidget(0, 7, central);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setHorizontalHeader(new GridHeader(Qt::Horizontal, DataGrid1));
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -255,7 +257,6 @@ void frmMain::buildControls()
     // Stored widths below the style's minimum stand as they are; otherwise a
     // narrow column would come back wider at every start.
     DataGrid1->horizontalHeader()->setMinimumSectionSize(1);
-    DataGrid1->horizontalHeader()->setHighlightSections(false);
     QStringList headers;
     for (const ColumnDef& c : kColumns)
         headers.append(QString::fromUtf16(c.header));

@@ -3,12 +3,14 @@
 #include "platform/MessageBox.h"
 #include "platform/QuotedCsv.h"
 #include "platform/SharedFile.h"
+#include "platform/SjisTables.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFile.h"
 #include "support/TestMain.h"
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMessageBox>
@@ -156,6 +158,24 @@ private Q_SLOTS:
         QCOMPARE(Sjis::decode(bytes), text);
         QCOMPARE(Sjis::encode(text).toHex(' '), bytes.toHex(' '));
         QVERIFY(!Sjis::decode(bytes).contains(u'\x1A'));
+    }
+
+    // The tables compiled in are the platform converter's, every byte, byte
+    // pair and character of them: a converter that changed (or a data file
+    // edited by hand) shows here; porlune-sjistables writes the file anew.
+    void compiledTablesAreTheConverters()
+    {
+        const SjisTables data = SjisTables::fromData();
+        const SjisTables asked = SjisTables::fromConverter();
+        QCOMPARE(data.single, asked.single);
+        for (std::size_t i = 0; i < data.dbl.size(); ++i)
+            QVERIFY2(data.dbl[i] == asked.dbl[i], qPrintable(QString::number(i)));
+        for (std::size_t ch = 0; ch < data.enc.size(); ++ch)
+            QVERIFY2(data.enc[ch] == asked.enc[ch], qPrintable(QString::number(ch, 16)));
+        // Written afresh, the data file is the one compiled in.
+        QFile compiled(QStringLiteral(PORLUNE_SOURCE_DIR "/src/platform/SjisTableData.inc"));
+        QVERIFY(compiled.open(QIODevice::ReadOnly));
+        QCOMPARE(asked.dataSource(), compiled.readAll());
     }
 
     void textFilesUseCrLf()
