@@ -87,12 +87,13 @@ private Q_SLOTS:
             QSKIP("this desktop shows no tray messages");
         tray.showMessage(QStringLiteral("佐藤花子 さんからのメッセージ"), QStringLiteral("会議室が変わりました"));
         // Without a notification service Qt shows its own balloon beside the icon.
-        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
-                                             [](QWidget* t) {
-                                                 return t->isVisible()
-                                                     && QLatin1String(t->metaObject()->className()) == QLatin1String("QBalloonTip");
-                                             }),
-                                 10000);
+        const auto balloonShown = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets(); // one list: each call makes a new one
+            return std::any_of(windows.cbegin(), windows.cend(), [](QWidget* t) {
+                return t->isVisible() && QLatin1String(t->metaObject()->className()) == QLatin1String("QBalloonTip");
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(balloonShown(), 10000);
         tray.remove();
     }
 };
